@@ -1,0 +1,20 @@
+# Shared part of the MinGW-w64 toolchain files; MINGW_TRIPLET names the target.
+set(CMAKE_SYSTEM_NAME Windows)
+if(MINGW_TRIPLET MATCHES "^x86_64")
+  set(CMAKE_SYSTEM_PROCESSOR AMD64)
+else()
+  set(CMAKE_SYSTEM_PROCESSOR x86)
+endif()
+
+set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Windows programs built here run under Wine, through the project's own prefix.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

@@ -1,0 +1,32 @@
+#pragma once
+// The repair engine: runs the registry change on a worker thread and reports to a window with
+// WM_CLOSE_EXECUTE_PROMPT and then WM_REPAIR_RESULT. It creates no window and shows nothing.
+#include <windows.h>
+
+#include "framework/String.h"
+
+// Turns off the display driver's panel self-refresh on the first display adapter.
+extern const wchar_t kRepairCommand[];
+
+class CFlashScreenRepair {
+public:
+    CFlashScreenRepair();
+    // An engine that runs `command` in place of the repair command; for tests of the reporting.
+    explicit CFlashScreenRepair(CString command);
+
+    // FALSE for a null window, which leaves the notify window as it was.
+    BOOL SetNotifyWindow(HWND hWnd);
+    HWND GetNotifyWindow() const { return m_hNotifyWnd; }
+
+    // Starts a detached worker that runs DoRepair; FALSE (and a log record) when it cannot start.
+    BOOL StartRepairThread();
+    static DWORD WINAPI RepairThreadProc(LPVOID param);
+
+    // The worker's body. TRUE only when the command ran and exited with 0. Each message is sent and
+    // handled before the next step; a failure is logged last, after WM_REPAIR_RESULT was handled.
+    BOOL DoRepair();
+
+private:
+    HWND m_hNotifyWnd = nullptr;
+    CString m_strCommand;
+};

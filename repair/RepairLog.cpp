@@ -1,0 +1,55 @@
+#include "repair/RepairLog.h"
+
+#include "framework/Encoding.h"
+#include "log/LogLine.h"
+#include "log/LogSave.h"
+
+namespace {
+
+const wchar_t kLogFileName[] = L"屏闪修复工具.txt";
+const wchar_t kThreadNotCreated[] = L"创建屏闪修复线程失败";
+const wchar_t kCommandFailed[] = L"执行修改 DalPSRFeatureEnable 修复屏闪命令失败";
+
+void WriteForced(const CStringA& text)
+{
+    CLogSave::GetInstance().WriteLog(text, CodePageFromWide(kLogCodePage, kLogFileName), true);
+}
+
+// The command's message on one line: line breaks and runs of blanks become single blanks.
+CString OneLine(const CString& text)
+{
+    CString line;
+    for (wchar_t ch : text) {
+        const bool blank = ch == L'\r' || ch == L'\n' || ch == L'\t' || ch == L' ';
+        if (blank) {
+            if (!line.IsEmpty() && line.back() != L' ') line += L' ';
+        } else {
+            line += ch;
+        }
+    }
+    while (!line.IsEmpty() && line.back() == L' ') line.pop_back();
+    return line;
+}
+
+}  // namespace
+
+CStringA RepairFailureText(BOOL ran, DWORD exitCode, const CString& output)
+{
+    CString text = kCommandFailed;
+    if (ran) {
+        text += L"（退出代码 " + std::to_wstring(exitCode) + L"）";
+        const CString message = OneLine(output);
+        if (!message.IsEmpty()) text += L"：" + message;
+    }
+    return CodePageFromWide(kLogCodePage, text);
+}
+
+void LogRepairThreadNotCreated()
+{
+    WriteForced(CodePageFromWide(kLogCodePage, kThreadNotCreated));
+}
+
+void LogRepairCommandFailed(BOOL ran, DWORD exitCode, const CString& output)
+{
+    WriteForced(RepairFailureText(ran, exitCode, output));
+}
