@@ -1,5 +1,6 @@
 #include "repair/FlashScreenRepair.h"
 
+#include "framework/Handle.h"
 #include "mainwnd/CustomMessages.h"
 #include "repair/CommandRunner.h"
 #include "repair/RepairLog.h"
@@ -21,12 +22,12 @@ BOOL CFlashScreenRepair::SetNotifyWindow(HWND hWnd)
 
 BOOL CFlashScreenRepair::StartRepairThread()
 {
-    HANDLE thread = CreateThread(nullptr, 0, &CFlashScreenRepair::RepairThreadProc, this, 0, nullptr);
-    if (thread == nullptr) {
+    // The handle is let go at once: the worker runs on, detached.
+    const CHandle worker(CreateThread(nullptr, 0, &CFlashScreenRepair::RepairThreadProc, this, 0, nullptr));
+    if (!worker) {
         LogRepairThreadNotCreated();
         return FALSE;
     }
-    CloseHandle(thread);  // the worker runs on, detached
     return TRUE;
 }
 
