@@ -26,6 +26,10 @@ public:
     // handled before the next step; a failure is logged last, after WM_REPAIR_RESULT was handled.
     BOOL DoRepair();
 
+    // Restarts Windows at once, closing running programs without asking them. TRUE when the
+    // restart was requested and accepted; FALSE when it was not (nothing then restarts).
+    BOOL RestartSystem();
+
 private:
     HWND m_hNotifyWnd = nullptr;
     CString m_strCommand;

@@ -1,0 +1,203 @@
+// The companion library interface against the real reference library: loading, the six strings,
+// the journal of every call, the version check and the settings file.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <regex>
+
+#include "companion/DllInfoStrings.h"
+#include "companion/FeedbackLibrary.h"
+#include "framework/Encoding.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const wchar_t kToolId[] = L"10060";
+const wchar_t kToolVersion[] = L"1.5.21.423";
+
+// One copy of the reference library in a scratch folder for the whole suite; each test rewrites its
+// settings file, which the library reads at every call.
+class FeedbackLibraryTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_folder = std::make_unique<ScratchFolder>();
+        ASSERT_TRUE(CopyFileW((ExecutableFolder() + L"\\" + kCompanionLibraryName).c_str(),
+                              (*s_folder / kCompanionLibraryName).c_str(), FALSE));
+    }
+    static void TearDownTestSuite() { s_folder.reset(); }  // the loaded copy stays: nothing frees it
+
+    void SetUp() override
+    {
+        m_journal = *s_folder / (L"journal-" + std::to_wstring(++s_journals) + L".txt");
+        DeleteFileW(Ini().c_str());
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, Ini().c_str());  // drop any cached copy
+        Set(L"Journal", L"Path", m_journal);
+        Set(L"Library", L"OpenPages", L"0");
+        ASSERT_TRUE(m_library.Load(s_folder->Path()));
+    }
+
+    static CString Ini() { return *s_folder / L"QueltoFeedbackInformation.ini"; }
+    static void Set(const wchar_t* section, const wchar_t* key, const CString& value)
+    {
+        ASSERT_TRUE(WritePrivateProfileStringW(section, key, value.c_str(), Ini().c_str()));
+    }
+
+    // The journal's lines without their time stamps, each checked for its stamp.
+    std::vector<CString> Journal() const
+    {
+        static const std::wregex stamp(LR"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3}\t)");
+        const std::string bytes = ReadBytes(m_journal);
+        const CString text = WideFromCodePage(CP_UTF8, bytes.data(), static_cast<int>(bytes.size()));
+        std::vector<CString> lines;
+        size_t from = 0;
+        for (size_t end = text.find(L"\r\n"); end != CString::npos; end = text.find(L"\r\n", from)) {
+            const CString line = text.substr(from, end - from);
+            EXPECT_TRUE(std::regex_search(line, stamp)) << line;
+            lines.push_back(line.size() > 24 ? CString(line.substr(24)) : line);
+            from = end + 2;
+        }
+        return lines;
+    }
+
+    int NewVersionAnswer(const CString& newest, const wchar_t* toolVersion = kToolVersion)
+    {
+        Set(L"Version", L"Newest", newest);
+        return m_library.GetToolIsNewVersion(kToolId, toolVersion);
+    }
+
+    static std::unique_ptr<ScratchFolder> s_folder;
+    static int s_journals;
+    CString m_journal;
+    CFeedbackLibrary m_library;
+};
+
+std::unique_ptr<ScratchFolder> FeedbackLibraryTest::s_folder;
+int FeedbackLibraryTest::s_journals = 0;
+
+TEST_F(FeedbackLibraryTest, LoadResolvesEveryExportAndInitFillsTheSixStrings)
+{
+    const void* entries[] = {reinterpret_cast<void*>(m_library.InitFreedbackDll),
+                             reinterpret_cast<void*>(m_library.FeedbackQuestion),
+                             reinterpret_cast<void*>(m_library.OpenUrl),
+                             reinterpret_cast<void*>(m_library.GetInterNetState),
+                             reinterpret_cast<void*>(m_library.CustomerFeedback),
+                             reinterpret_cast<void*>(m_library.CustomerFeedbackEx),
+                             reinterpret_cast<void*>(m_library.WriteCustomerFeedbackInfoFile),
+                             reinterpret_cast<void*>(m_library.GetToolIsNewVersion),
+                             reinterpret_cast<void*>(m_library.GetToolIsNewVersionDown),
+                             reinterpret_cast<void*>(m_library.OpenToolDownUrl),
+                             reinterpret_cast<void*>(m_library.OpenUseAgreementUrl)};
+    for (const void* entry : entries) EXPECT_NE(entry, nullptr);
+
+    Set(L"Addresses", L"MoreTools", L"https://tools.example.org/更多工具");
+    Set(L"Addresses", L"MoreSolutions", L"https://help.example.org/solutions");
+    Set(L"Version", L"Newest", L"1.6");
+    CDllInfoStrings info;
+    EXPECT_NE(m_library.InitFreedbackDll(info.ForFilling()), 0);
+    EXPECT_FALSE(info.Get(kInfoLibraryVersion).IsEmpty());
+    EXPECT_EQ(info.Get(kInfoNewestVersion), L"1.6");
+    EXPECT_EQ(info.Get(kInfoMoreToolsUrl), L"https://tools.example.org/更多工具");
+    EXPECT_EQ(info.Get(kInfoMoreSolutionsUrl), L"https://help.example.org/solutions");
+    EXPECT_EQ(info.Get(kInfoFeedbackUrl).substr(0, 8), L"https://");
+    EXPECT_EQ(info.Get(kInfoUseAgreementUrl).substr(0, 8), L"https://");
+    EXPECT_EQ(info.Get(kDllInfoCount), L"");
+
+    // Filling again frees the earlier strings and takes the new ones.
+    Set(L"Addresses", L"MoreTools", L"https://tools.example.org/v2");
+    EXPECT_NE(m_library.InitFreedbackDll(info.ForFilling()), 0);
+    EXPECT_EQ(info.Get(kInfoMoreToolsUrl), L"https://tools.example.org/v2");
+}
+
+TEST_F(FeedbackLibraryTest, JournalHoldsEachCallWithExactlyItsArguments)
+{
+    Set(L"Addresses", L"ToolDownload", L"https://dl.example.org/10060");
+    Set(L"Addresses", L"UseAgreement", L"https://legal.example.org/agreement");
+
+    m_library.FeedbackQuestion(kToolId, kToolVersion);
+    m_library.CustomerFeedbackEx(kToolId, kToolVersion, 1, L"1765057201");
+    m_library.CustomerFeedbackEx(kToolId, kToolVersion, 3, L"-2147483648");
+    m_library.CustomerFeedbackEx(L"a\tb", L"c\\d", -7, L"line\r\nnext 时间");
+    EXPECT_NE(m_library.OpenUrl(SysAllocString(L"https://tools.example.org/更多工具")), 0);
+    m_library.OpenToolDownUrl();
+    m_library.OpenUseAgreementUrl();
+    // Not a web address: recorded as refused and never started.
+    EXPECT_EQ(m_library.OpenUrl(SysAllocString(L"C:\\windows\\system32\\cmd.exe")), 0);
+
+    const std::vector<CString> expected = {
+        L"FeedbackQuestion\ttool=10060\tversion=1.5.21.423",
+        L"CustomerFeedbackEx\ttool=10060\tversion=1.5.21.423\tanswer=1\ttime=1765057201",
+        L"CustomerFeedbackEx\ttool=10060\tversion=1.5.21.423\tanswer=3\ttime=-2147483648",
+        L"CustomerFeedbackEx\ttool=a\\tb\tversion=c\\\\d\tanswer=-7\ttime=line\\r\\nnext 时间",
+        L"OpenUrl\turl=https://tools.example.org/更多工具\tpage=recorded",
+        L"OpenToolDownUrl\turl=https://dl.example.org/10060\tpage=recorded",
+        L"OpenUseAgreementUrl\turl=https://legal.example.org/agreement\tpage=recorded",
+        L"OpenUrl\turl=C:\\\\windows\\\\system32\\\\cmd.exe\tpage=refused",
+    };
+    EXPECT_EQ(Journal(), expected);
+}
+
+TEST_F(FeedbackLibraryTest, ExportsTheToolNeverCallsDoNothing)
+{
+    EXPECT_EQ(m_library.GetInterNetState(), 0);
+    EXPECT_EQ(m_library.CustomerFeedback(), 0);
+    EXPECT_EQ(m_library.WriteCustomerFeedbackInfoFile(), 0);
+    EXPECT_EQ(m_library.GetToolIsNewVersionDown(), 0);
+    EXPECT_FALSE(FileExists(m_journal));
+}
+
+TEST_F(FeedbackLibraryTest, InitResultComesFromTheSettingsAndMalformedSettingsMeanDefaults)
+{
+    CDllInfoStrings info;
+    Set(L"Library", L"InitResult", L"0");
+    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 0);
+    Set(L"Library", L"InitResult", L"not a number");
+    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 1);
+    Set(L"Library", L"InitResult", L"99999999999");
+    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 1);
+
+    // A file of garbage is no settings file: every value is the default.
+    WriteBytes(Ini(), std::string("\xFF\xFE\x00garbage=\r\n[[[\r\n=\x01\x02", 20));
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, Ini().c_str());
+    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 1);
+    EXPECT_EQ(info.Get(kInfoNewestVersion), kToolVersion);
+    EXPECT_EQ(m_library.GetToolIsNewVersion(kToolId, kToolVersion), 0);
+}
+
+TEST_F(FeedbackLibraryTest, NewerVersionIsDemandedOnlyWhenItReallyIsNewer)
+{
+    for (const wchar_t* newer : {L"1.5.21.424", L"1.5.22", L"1.6", L"2.0", L"2", L"1.5.21.1000", L" 1.5.22 "})
+        EXPECT_EQ(NewVersionAnswer(newer), kNewerVersionRequired) << newer;
+    for (const wchar_t* notNewer : {L"1.5.21.423", L"1.5.21.9", L"1.5.21", L"1.5", L"01.05.21.423", L"1.4.99.999"})
+        EXPECT_NE(NewVersionAnswer(notNewer), kNewerVersionRequired) << notNewer;
+    for (const wchar_t* malformed : {L"", L" ", L"abc", L"1..6", L"2.0-beta", L"-2.0", L"+2", L"2.", L".2",
+                                     L"2.0.0.0.0", L"２.0", L"1,6"})
+        EXPECT_NE(NewVersionAnswer(malformed), kNewerVersionRequired) << malformed;
+
+    // A tool version that cannot be read never demands an update either.
+    for (const wchar_t* tool : {L"", L"1.5.x", L"v1.5"})
+        EXPECT_NE(NewVersionAnswer(L"9.9", tool), kNewerVersionRequired) << tool;
+    EXPECT_NE(NewVersionAnswer(L"9.9", nullptr), kNewerVersionRequired);
+
+    const std::vector<CString> journal = Journal();
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(journal.front(), L"GetToolIsNewVersion\ttool=10060\tversion=1.5.21.423\tnewest=1.5.21.424\tresult=3");
+}
+
+TEST(FeedbackLibraryLoad, MissingOrIncompleteLibraryFails)
+{
+    ScratchFolder empty;
+    CFeedbackLibrary missing;
+    EXPECT_FALSE(missing.Load(empty.Path()));
+    EXPECT_FALSE(missing.IsLoaded());
+
+    // The same library without its last export: every entry point stays unusable.
+    CFeedbackLibrary incomplete;
+    EXPECT_FALSE(incomplete.Load(ExecutableFolder() + L"\\incomplete-companion"));
+    EXPECT_FALSE(incomplete.IsLoaded());
+    EXPECT_EQ(incomplete.InitFreedbackDll, nullptr);
+    EXPECT_EQ(incomplete.OpenToolDownUrl, nullptr);
+    EXPECT_EQ(incomplete.OpenUseAgreementUrl, nullptr);
+}
+
+}  // namespace
