@@ -1,0 +1,105 @@
+// The artwork as the built program carries it: every PNG id at its size, with or without alpha, in
+// Chinese (PRC), decodable by GDI+; the icon with all its sizes; 178 a bitmap and no PNG.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+#include "controls/PngResource.h"
+
+namespace {
+
+struct Picture {
+    UINT first, last;
+    UINT width, height;
+    bool alpha;
+};
+
+// The binding table of the tool's pictures.
+const Picture kPictures[] = {
+    {138, 138, 410, 611, true}, {139, 139, 400, 600, false}, {140, 140, 48, 16, true},
+    {141, 144, 26, 34, false},  {145, 145, 232, 132, true},  {146, 146, 204, 104, true},
+    {147, 150, 26, 34, false},  {151, 154, 284, 85, true},   {155, 155, 330, 150, true},
+    {156, 156, 320, 140, false}, {157, 159, 55, 24, false},  {160, 162, 12, 12, false},
+    {163, 171, 55, 24, false},  {172, 172, 410, 479, true},  {173, 173, 400, 468, true},
+    {174, 177, 12, 12, false},  {179, 182, 266, 60, true},   {183, 183, 541, 402, true},
+    {184, 191, 266, 60, true},  {192, 195, 58, 18, false},
+};
+
+const WORD kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+
+class ArtResources : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_gdiplus = new CGdiplusSession; }
+    static void TearDownTestSuite()
+    {
+        delete s_gdiplus;
+        s_gdiplus = nullptr;
+    }
+    static CGdiplusSession* s_gdiplus;
+};
+CGdiplusSession* ArtResources::s_gdiplus = nullptr;
+
+TEST_F(ArtResources, EveryPictureHasItsSizeAndAlphaAndLanguage)
+{
+    ASSERT_TRUE(s_gdiplus->IsStarted());
+    int checked = 0;
+    for (const Picture& picture : kPictures) {
+        for (UINT id = picture.first; id <= picture.last; ++id, ++checked) {
+            EXPECT_NE(FindResourceExW(nullptr, L"PNG", MAKEINTRESOURCEW(id), kChinesePrc), nullptr)
+                << id << " is not a Chinese (PRC) PNG resource";
+            Gdiplus::Image* raw = nullptr;
+            ASSERT_TRUE(LoadPngResource(&raw, id)) << id;
+            std::unique_ptr<Gdiplus::Image> image(raw);
+            EXPECT_EQ(image->GetWidth(), picture.width) << id;
+            EXPECT_EQ(image->GetHeight(), picture.height) << id;
+            const bool hasAlpha = (image->GetPixelFormat() & PixelFormatAlpha) != 0;
+            EXPECT_EQ(hasAlpha, picture.alpha) << id << " pixel format " << std::hex << image->GetPixelFormat();
+        }
+    }
+    EXPECT_EQ(checked, 57);
+}
+
+TEST_F(ArtResources, Id178IsABitmapAndNoPng)
+{
+    EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(178), RT_BITMAP), nullptr);
+    Gdiplus::Image* image = reinterpret_cast<Gdiplus::Image*>(0x1);
+    EXPECT_FALSE(LoadPngResource(&image, 178));
+    EXPECT_EQ(image, reinterpret_cast<Gdiplus::Image*>(0x1)) << "a failed load must leave the pointer alone";
+}
+
+#pragma pack(push, 2)
+struct IconDirEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+struct IconDir {
+    WORD reserved, type, count;
+    IconDirEntry entries[1];
+};
+#pragma pack(pop)
+
+TEST_F(ArtResources, IconHoldsEverySize)
+{
+    const HRSRC group = FindResourceExW(nullptr, RT_GROUP_ICON, MAKEINTRESOURCEW(128), kChinesePrc);
+    ASSERT_NE(group, nullptr);
+    const auto* dir = static_cast<const IconDir*>(LockResource(LoadResource(nullptr, group)));
+    ASSERT_NE(dir, nullptr);
+    std::set<int> sizes;
+    for (WORD i = 0; i < dir->count; ++i) {
+        const IconDirEntry& entry = dir->entries[i];
+        sizes.insert(entry.width == 0 ? 256 : entry.width);
+        EXPECT_EQ(entry.width, entry.height);
+        EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(entry.id), RT_ICON), nullptr);
+    }
+    EXPECT_EQ(sizes, (std::set<int>{16, 24, 32, 48, 256}));
+
+    // Windows can make the small icon from it.
+    HICON small = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128), IMAGE_ICON, 16, 16, 0));
+    EXPECT_NE(small, nullptr);
+    if (small != nullptr) DestroyIcon(small);
+}
+
+}  // namespace
