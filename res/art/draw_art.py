@@ -541,13 +541,19 @@ def simsun_text(img, xy, s, colour, anchor="lm"):
     text(img, xy, s, 13, colour, False, anchor)
 
 
-def compose_main(p):
+def window_pair(shell, shell_size, content, content_size, offset):
+    """A shell with its content at `offset`, on a desktop; returns the picture and the content's origin.
+    Both pictures are stretched to the sizes the windows have at scale 1.0."""
     margin = 30
-    img = desktop((410 + 2 * margin, 611 + 2 * margin))
-    ox, oy = margin, margin
-    place(img, p[138], (ox, oy))
-    cx, cy = ox + 5, oy + 4
-    place(img, p[139], (cx, cy))
+    img = desktop((shell_size[0] + 2 * margin, shell_size[1] + 2 * margin))
+    place(img, shell.resize(shell_size, Image.LANCZOS) if shell.size != shell_size else shell, (margin, margin))
+    origin = (margin + offset[0], margin + offset[1])
+    place(img, content.resize(content_size, Image.LANCZOS) if content.size != content_size else content, origin)
+    return img, origin
+
+
+def compose_main(p):
+    img, (cx, cy) = window_pair(p[138], (410, 611), p[139], (400, 600), (5, 4))
     place(img, p[147], (cx + 340, cy))
     place(img, p[141], (cx + 368, cy))
     simsun_text(img, (cx + 188, cy + 23), "1.5.21.423", WHITE)
@@ -566,12 +572,7 @@ def compose_main(p):
 
 
 def compose_prompt(p, message, kind):
-    margin = 30
-    img = desktop((336 + 2 * margin, 156 + 2 * margin))
-    ox, oy = margin, margin
-    place(img, p[155].resize((336, 156), Image.LANCZOS), (ox, oy))
-    cx, cy = ox + 5, oy + 3
-    place(img, p[156].resize((326, 146), Image.LANCZOS), (cx, cy))
+    img, (cx, cy) = window_pair(p[155], (336, 156), p[156], (326, 146), (5, 3))
     place(img, p[160], (cx + 300, cy + 8))
     ok, cancel = (166, 157) if kind in (3, 4) else (169, 163)
     if kind in (1, 3):
@@ -579,33 +580,22 @@ def compose_prompt(p, message, kind):
     else:
         place(img, p[ok], (cx + 96, cy + 107))
         place(img, p[cancel], (cx + 175, cy + 107))
-    y = cy + 40
-    for line in message:
-        ImageDraw.Draw(img).text((cx + 10, y), line, font=font(13), fill=(0, 0, 0))
-        y += 15
+    for i, line in enumerate(message):
+        ImageDraw.Draw(img).text((cx + 10, cy + 40 + 15 * i), line, font=font(13), fill=(0, 0, 0))
     return img
 
 
 def compose_progress(p):
-    margin = 30
-    img = desktop((232 + 2 * margin, 132 + 2 * margin))
-    place(img, p[145], (margin, margin))
-    cx, cy = margin + 14, margin + 12
-    place(img, p[146], (cx, cy))
+    img, (cx, cy) = window_pair(p[145], (232, 132), p[146], (204, 104), (14, 12))
     simsun_text(img, (cx + 102, cy + 62), "正在修复，请稍等...", WHITE, "mm")
     return img
 
 
 def compose_feedback(p):
-    margin = 30
-    img = desktop((410 + 2 * margin, 479 + 2 * margin))
-    place(img, p[172], (margin, margin))
-    cx, cy = margin + 5, margin + 4
-    place(img, p[173], (cx, cy))
+    img, (cx, cy) = window_pair(p[172], (410, 479), p[173], (400, 468), (5, 4))
     place(img, p[174], (cx + 382, cy + 6))
-    place(img, p[179], (cx + 67, cy + 154))
-    place(img, p[184], (cx + 67, cy + 234))
-    place(img, p[188], (cx + 67, cy + 314))
+    for top, first in ((154, 179), (234, 184), (314, 188)):
+        place(img, p[first], (cx + 67, cy + top))
     return img
 
 
