@@ -5,13 +5,15 @@
 
 #include <utility>
 
+#include "framework/LiveCount.h"
+
 class CHandle {
 public:
     CHandle() = default;
-    explicit CHandle(HANDLE handle) : m_handle(handle) {}
+    explicit CHandle(HANDLE handle) { Reset(handle); }
     ~CHandle() { Close(); }
 
-    CHandle(CHandle&& other) noexcept : m_handle(other.Release()) {}
+    CHandle(CHandle&& other) noexcept { Reset(other.Release()); }
     CHandle& operator=(CHandle&& other) noexcept
     {
         if (this != &other) Reset(other.Release());
@@ -27,11 +29,20 @@ public:
 
     void Reset(HANDLE handle = nullptr)
     {
-        if (IsValid()) CloseHandle(m_handle);
+        if (IsValid()) {
+            CloseHandle(m_handle);
+            CountHandleGiven(HandleKind::Kernel);
+        }
         m_handle = handle;
+        if (IsValid()) CountHandleTaken(HandleKind::Kernel);
     }
     void Close() { Reset(); }
-    HANDLE Release() { return std::exchange(m_handle, nullptr); }
+    // Hands the handle over to the caller, who closes it.
+    HANDLE Release()
+    {
+        if (IsValid()) CountHandleGiven(HandleKind::Kernel);
+        return std::exchange(m_handle, nullptr);
+    }
 
 private:
     HANDLE m_handle = nullptr;

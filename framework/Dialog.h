@@ -1,0 +1,59 @@
+#pragma once
+// Dialogs from resource templates, modal (with their own loop) or modeless, and the binding of a
+// template's controls to their objects.
+#include "framework/Wnd.h"
+
+class CDataExchange {
+public:
+    CDataExchange(CWnd* dialog, BOOL saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CWnd* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;
+};
+
+// Binds control `id` of the dialog to `control` by subclassing, once.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    ~CDialog() override;
+
+    // Runs the dialog modally. The owner (the parent's top-level window, or without a parent the
+    // application's main window) is disabled meanwhile and enabled and activated again after.
+    // Returns the EndDialog result, or -1 when the dialog could not be created.
+    virtual INT_PTR DoModal();
+    // Creates the dialog modelessly; `parent` (or, without one, the main window) becomes its owner.
+    BOOL Create(UINT templateId, CWnd* parent = nullptr);
+
+    void EndDialog(INT_PTR result);
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(CDataExchange*) {}
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+private:
+    BOOL HandleInitDialog();
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+    BOOL CreateFromTemplate(HWND owner);
+    void RunModalLoop();
+    BOOL WalkPreTranslate(MSG* pMsg);
+    static INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    INT_PTR m_nModalResult = -1;
+    bool m_bModal = false;
+    bool m_bEndModal = false;
+};
+
+// The window a dialog without a parent of its own belongs to: the first non-child window above
+// `parent`, or the application's main window when there is no parent. `top` receives the
+// top-level window above that owner.
+HWND SafeOwnerOf(HWND parent, HWND self, HWND* top);

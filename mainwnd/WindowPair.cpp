@@ -1,0 +1,226 @@
+#include "mainwnd/WindowPair.h"
+
+#include "controls/ImageDraw.h"
+#include "controls/PngResource.h"
+#include "framework/Gdi.h"
+#include "mainwnd/DisplayScale.h"
+
+// ---- content ------------------------------------------------------------------------------------
+
+CLayeredContentDlg::CLayeredContentDlg(UINT templateId, UINT backgroundImage, int dragExclusion,
+                                       BOOL inCaptionAtStart)
+    : CDialog(templateId), m_bInCaption(inCaptionAtStart), m_nBackgroundImage(backgroundImage),
+      m_nDragExclusion(dragExclusion)
+{
+}
+
+CLayeredContentDlg::~CLayeredContentDlg()
+{
+    delete m_pImgBackground;
+}
+
+BOOL CLayeredContentDlg::EnsureBackground()
+{
+    return m_pImgBackground != nullptr || LoadPngResource(&m_pImgBackground, m_nBackgroundImage);
+}
+
+CLayeredShellDlg* CLayeredContentDlg::Shell() const
+{
+    return dynamic_cast<CLayeredShellDlg*>(FromHandle(::GetWindow(m_hWnd, GW_OWNER)));
+}
+
+LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        return OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
+    case WM_NCHITTEST:
+        return OnNcHitTest(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+    case WM_MOVE:
+        return OnMove();
+    case WM_DESTROY:
+        return OnDestroy();
+    default:
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+}
+
+LRESULT CLayeredContentDlg::OnEraseBkgnd(HDC dc)
+{
+    const CRect client = GetClientRect();
+    if (!EnsureBackground()) return TRUE;
+    // Painted off screen and copied once, so the panel never shows half drawn.
+    CDC memory;
+    if (!memory.CreateCompatibleDC(dc)) return TRUE;
+    CBitmap surface(CreateCompatibleBitmap(dc, client.Width(), client.Height()));
+    if (!surface) return TRUE;
+    CSelectObject select(memory.GetSafeHdc(), surface.Get());
+    {
+        Gdiplus::Graphics graphics(memory.GetSafeHdc());
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+        DrawWholeImage(graphics, m_pImgBackground, 0, 0, client.Width(), client.Height());
+    }
+    BitBlt(dc, 0, 0, client.Width(), client.Height(), memory.GetSafeHdc(), 0, 0, SRCCOPY);
+    return TRUE;
+}
+
+LRESULT CLayeredContentDlg::OnNcHitTest(POINT screenPoint)
+{
+    if (m_nDragExclusion < 0) return Default();
+    CRect band = GetClientRect();
+    ClientToScreen(reinterpret_cast<POINT*>(&band.left));
+    ClientToScreen(reinterpret_cast<POINT*>(&band.right));
+    band.right -= Scaled(m_nDragExclusion, m_fScale);
+    band.bottom = band.top + Scaled(30, m_fScale);
+    m_bInCaption = band.PtInRect(screenPoint);
+    return m_bInCaption ? HTCAPTION : Default();
+}
+
+LRESULT CLayeredContentDlg::OnMove()
+{
+    const LRESULT result = Default();
+    if (m_bInCaption) {
+        if (CLayeredShellDlg* shell = Shell()) {
+            const CRect rect = GetWindowRect();
+            shell->FollowContent(rect.left, rect.top, rect.right, rect.bottom);
+        }
+    }
+    return result;
+}
+
+LRESULT CLayeredContentDlg::OnDestroy()
+{
+    const LRESULT result = Default();
+    delete m_pImgBackground;
+    m_pImgBackground = nullptr;
+    return result;
+}
+
+// ---- shell --------------------------------------------------------------------------------------
+
+CLayeredShellDlg::CLayeredShellDlg(const PairLayout& layout, CWnd* parent)
+    : CDialog(layout.shellTemplate, parent), m_bMoveContent(layout.moveContentAtStart), m_layout(layout)
+{
+}
+
+CLayeredShellDlg::~CLayeredShellDlg()
+{
+    delete m_pImgShadow;
+    delete m_pContentDlg;
+}
+
+CRect CLayeredShellDlg::ContentRectIn(const RECT& shell) const
+{
+    const RECT& in = m_layout.insets;
+    return CRect(shell.left + Scaled(in.left, m_fScale), shell.top + Scaled(in.top, m_fScale),
+                 shell.right - Scaled(in.right, m_fScale), shell.bottom - Scaled(in.bottom, m_fScale));
+}
+
+BOOL CLayeredShellDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    OnInitShell();
+    m_fScale = ComputeDisplayScale();
+
+    const double s = m_fScale;
+    const CSize size(Trunc(m_layout.frame.cx * s), Trunc(m_layout.frame.cy * s));
+    CRect target = GetWindowRect();
+    if (m_layout.centreOnScreen) {
+        const int left = GetSystemMetrics(SM_CXSCREEN) / 2 - Trunc(m_layout.frame.cx * s / 2);
+        const int top = GetSystemMetrics(SM_CYSCREEN) / 2 - Trunc(m_layout.frame.cy * s / 2);
+        target = CRect(left, top, left + size.cx, top + size.cy);
+    } else {
+        target.right = target.left + size.cx;
+        target.bottom = target.top + size.cy;
+    }
+
+    SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, GetExStyle() ^ WS_EX_LAYERED);
+    if (m_pImgShadow == nullptr && !LoadPngResource(&m_pImgShadow, m_layout.frameImage)) return TRUE;
+    DrawFrame(GetWindowRect().TopLeft(), size);
+
+    m_pContentDlg = CreateContent();
+    m_pContentDlg->m_fScale = m_fScale;
+    if (!m_pContentDlg->Create(ContentTemplate(), this)) return TRUE;
+
+    // Placing the content moves it; while it leads, the shell follows it to its place.
+    const RECT& in = m_layout.insets;
+    m_pContentDlg->MoveWindow(Trunc(target.left + in.left * s), Trunc(target.top + in.top * s),
+                              Trunc(target.Width() - (in.left + in.right) * s),
+                              Trunc(target.Height() - (in.top + in.bottom) * s), TRUE);
+    m_pContentDlg->ShowWindow(SW_SHOW);
+    SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    return TRUE;
+}
+
+BOOL CLayeredShellDlg::DrawFrame(POINT at, SIZE size)
+{
+    // A 32-bit top-down DIB holds the frame with premultiplied alpha for UpdateLayeredWindow.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+
+    CWindowDC screen(m_hWnd);
+    CDC memory;
+    if (!memory.CreateCompatibleDC(screen.GetSafeHdc())) return FALSE;
+    void* pixels = nullptr;
+    CBitmap surface(CreateDIBSection(screen.GetSafeHdc(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    if (!surface || pixels == nullptr) return FALSE;
+    {
+        Gdiplus::Bitmap canvas(size.cx, size.cy, size.cx * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(pixels));
+        Gdiplus::Graphics graphics(&canvas);
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+        graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        DrawWholeImage(graphics, m_pImgShadow, 0, 0, size.cx, size.cy);
+    }
+    CSelectObject select(memory.GetSafeHdc(), surface.Get());
+    POINT origin{0, 0};
+    SIZE extent = size;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return UpdateLayeredWindow(m_hWnd, screen.GetSafeHdc(), &at, &extent, memory.GetSafeHdc(), &origin, 0, &blend,
+                               ULW_ALPHA);
+}
+
+LRESULT CLayeredShellDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MOVE:
+        return OnMove();
+    case WM_DESTROY:
+        return OnDestroy();
+    default:
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+}
+
+LRESULT CLayeredShellDlg::OnMove()
+{
+    const LRESULT result = Default();
+    if (m_bMoveContent && m_pContentDlg != nullptr && m_pContentDlg->m_hWnd != nullptr)
+        m_pContentDlg->MoveWindow(ContentRectIn(GetWindowRect()), TRUE);
+    return result;
+}
+
+int CLayeredShellDlg::FollowContent(int left, int top, int, int)
+{
+    m_bMoveContent = FALSE;
+    const CRect shell = GetWindowRect();
+    MoveWindow(left - Scaled(m_layout.insets.left, m_fScale), top - Scaled(m_layout.insets.top, m_fScale),
+               shell.Width(), shell.Height(), TRUE);
+    return 0;
+}
+
+LRESULT CLayeredShellDlg::OnDestroy()
+{
+    const LRESULT result = Default();
+    delete m_pImgShadow;
+    m_pImgShadow = nullptr;
+    // The content's window went first: owned windows are destroyed before their owner.
+    delete m_pContentDlg;
+    m_pContentDlg = nullptr;
+    return result;
+}

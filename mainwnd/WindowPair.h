@@ -1,0 +1,83 @@
+#pragma once
+// Every window of the tool is a pair: a layered shell whose whole look is one PNG with per-pixel
+// alpha (a soft shadow and rounded frame), pushed to the screen once, and an opaque content
+// dialog owned by the shell and placed inside its transparent margin. The user drags the pair by
+// the content's top band; the content moves the shell after itself.
+#include "framework/Dialog.h"
+#include "framework/Gdiplus.h"
+
+// What makes one pair differ from another. Lengths are design pixels at scale 1.0.
+struct PairLayout {
+    UINT shellTemplate;
+    UINT frameImage;
+    SIZE frame;     // the frame is drawn at trunc(frame · scale)
+    RECT insets;    // the content's margins inside the shell: left, top, right, bottom
+    bool centreOnScreen;  // true: the pair places itself centred on the primary screen;
+                          // false: the dialog framework centres the shell over its owner
+    BOOL moveContentAtStart;  // the shell's own moves carry the content until the content leads
+};
+
+class CLayeredShellDlg;
+
+class CLayeredContentDlg : public CDialog {
+public:
+    // `dragExclusion`: design pixels at the right end of the top band that do not drag (the
+    // window buttons sit there); a negative value means the content cannot be dragged at all.
+    CLayeredContentDlg(UINT templateId, UINT backgroundImage, int dragExclusion, BOOL inCaptionAtStart);
+    ~CLayeredContentDlg() override;
+
+    float m_fScale = 1.0f;
+    BOOL m_bInCaption;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The background picture, loaded on first use; FALSE when it cannot be had.
+    BOOL EnsureBackground();
+    CLayeredShellDlg* Shell() const;
+
+    Gdiplus::Image* m_pImgBackground = nullptr;
+
+private:
+    LRESULT OnEraseBkgnd(HDC dc);
+    LRESULT OnNcHitTest(POINT screenPoint);
+    LRESULT OnMove();
+    LRESULT OnDestroy();
+
+    UINT m_nBackgroundImage;
+    int m_nDragExclusion;
+};
+
+class CLayeredShellDlg : public CDialog {
+public:
+    CLayeredShellDlg(const PairLayout& layout, CWnd* parent);
+    ~CLayeredShellDlg() override;
+
+    // Called by the content with its window rectangle while it leads: the shell moves to keep the
+    // content at its insets. The shell keeps the size its frame was drawn at. Returns 0.
+    int FollowContent(int left, int top, int right, int bottom);
+
+    CLayeredContentDlg* Content() const { return m_pContentDlg; }
+
+    float m_fScale = 1.0f;
+    BOOL m_bMoveContent;
+
+protected:
+    BOOL OnInitDialog() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The pair's content object, not yet created; the shell owns it.
+    virtual CLayeredContentDlg* CreateContent() = 0;
+    virtual UINT ContentTemplate() const = 0;
+    // What a pair adds right after the base initialisation, before its frame is drawn.
+    virtual void OnInitShell() {}
+
+    Gdiplus::Image* m_pImgShadow = nullptr;
+    CLayeredContentDlg* m_pContentDlg = nullptr;
+
+private:
+    BOOL DrawFrame(POINT at, SIZE size);
+    CRect ContentRectIn(const RECT& shell) const;
+    LRESULT OnMove();
+    LRESULT OnDestroy();
+
+    const PairLayout m_layout;
+};
