@@ -14,13 +14,12 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
     control.SubclassWindow(pDX->m_pDlgWnd->GetDlgItem(id));
 }
 
-HWND SafeOwnerOf(HWND parent, HWND self, HWND* top)
+HWND SafeOwnerOf(HWND parent, const CWnd* self, HWND* top)
 {
     HWND owner = parent;
     if (owner == nullptr) {
         CWnd* main = AfxGetMainWnd();
-        owner = main != nullptr ? main->m_hWnd : nullptr;
-        if (owner == self) owner = nullptr;
+        owner = main != nullptr && main != self ? main->m_hWnd : nullptr;
     }
     while (owner != nullptr && (GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetParent(owner);
     HWND highest = owner;
@@ -65,7 +64,7 @@ INT_PTR CALLBACK CDialog::StaticDlgProc(HWND hwnd, UINT message, WPARAM wParam, 
 INT_PTR CDialog::DoModal()
 {
     HWND top = nullptr;
-    HWND owner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, nullptr, &top);
+    HWND owner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, &top);
     const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
     const bool disableTop = top != nullptr && top != owner && ::IsWindowEnabled(top);
     if (disableOwner) ::EnableWindow(owner, FALSE);
@@ -135,7 +134,7 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
 {
     m_nIDTemplate = templateId;
     m_pParentWnd = parent;
-    HWND owner = parent != nullptr ? parent->m_hWnd : SafeOwnerOf(nullptr, nullptr, nullptr);
+    HWND owner = parent != nullptr ? parent->m_hWnd : SafeOwnerOf(nullptr, this, nullptr);
     return CreateFromTemplate(owner);
 }
 

@@ -53,7 +53,7 @@ private:
     bool m_bEndModal = false;
 };
 
-// The window a dialog without a parent of its own belongs to: the first non-child window above
-// `parent`, or the application's main window when there is no parent. `top` receives the
-// top-level window above that owner.
-HWND SafeOwnerOf(HWND parent, HWND self, HWND* top);
+// The window a dialog belongs to: the first non-child window above `parent`, or the application's
+// main window when there is no parent (unless `self` is that main window). `top` receives the
+// highest owner above that one.
+HWND SafeOwnerOf(HWND parent, const CWnd* self, HWND* top);

@@ -147,8 +147,10 @@ BOOL CLayeredShellDlg::OnInitDialog()
     m_pContentDlg->MoveWindow(Trunc(target.left + in.left * s), Trunc(target.top + in.top * s),
                               Trunc(target.Width() - (in.left + in.right) * s),
                               Trunc(target.Height() - (in.top + in.bottom) * s), TRUE);
-    m_pContentDlg->ShowWindow(SW_SHOW);
+    // The shell shows first and its content after it: shown the other way round, Wine's display
+    // driver can later stack the layered shell above the content it owns.
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    m_pContentDlg->ShowWindow(SW_SHOW);
     return TRUE;
 }
 
@@ -188,6 +190,10 @@ BOOL CLayeredShellDlg::DrawFrame(POINT at, SIZE size)
 LRESULT CLayeredShellDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_NCHITTEST:
+        // The frame holds nothing to click: a hit on it belongs to the content beneath, should the
+        // frame ever be stacked above its content (as Wine's display driver sometimes does).
+        return HTTRANSPARENT;
     case WM_MOVE:
         return OnMove();
     case WM_DESTROY:

@@ -146,7 +146,9 @@ def frame(size, insets, rim, glow=None):
     img.alpha_composite(shadow(size, inner, 6, max(1.5, min(insets) * 0.45), (10, 30, 70), 0.45, (0, 1.5)))
     rim_box = (inner[0] - 1, inner[1] - 1, inner[2] + 1, inner[3] + 1)
     paint(img, rim, rounded_mask(size, rim_box, 3))
-    paint(img, WHITE, rounded_mask(size, inner, 0))
+    # The content window covers the inside; it stays see-through so the content shows whatever
+    # the stacking of the two windows.
+    img.paste((0, 0, 0, 0), inner)
     return img
 
 
