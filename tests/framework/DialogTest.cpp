@@ -181,41 +181,37 @@ TEST(Dialog, OwnerIsDisabledWhileModalAndEnabledAndActiveAfter)
     EXPECT_EQ(GetActiveWindow(), main.dialog.m_hWnd);
 }
 
+// Where a modal dialog stands while it runs; `onInit` may move it during its initialisation.
+CRect ModalPlace(std::function<void(ScriptedDialog&)> onInit = {})
+{
+    CRect place;
+    ScriptedDialog dialog;
+    dialog.onInit = std::move(onInit);
+    dialog.later = [&](ScriptedDialog& d) {
+        place = d.GetWindowRect();
+        d.EndDialog(IDOK);
+    };
+    dialog.DoModal();
+    return place;
+}
+
 TEST(Dialog, DialogLeftInPlaceIsCentredOverItsOwnerOrTheWorkArea)
 {
     MainWindow main;
-    CRect overOwner;
-    ScriptedDialog first;
-    first.later = [&](ScriptedDialog& d) {
-        overOwner = d.GetWindowRect();
-        d.EndDialog(IDOK);
-    };
-    first.DoModal();
+    const CPoint overOwner = Centre(ModalPlace());
     const CPoint ownerCentre = Centre(main.dialog.GetWindowRect());
-    EXPECT_NEAR(Centre(overOwner).x, ownerCentre.x, 1);
-    EXPECT_NEAR(Centre(overOwner).y, ownerCentre.y, 1);
+    EXPECT_NEAR(overOwner.x, ownerCentre.x, 1);
+    EXPECT_NEAR(overOwner.y, ownerCentre.y, 1);
 
     main.dialog.ShowWindow(SW_HIDE);
-    CRect overWorkArea;
-    ScriptedDialog second;
-    second.later = [&](ScriptedDialog& d) {
-        overWorkArea = d.GetWindowRect();
-        d.EndDialog(IDOK);
-    };
-    second.DoModal();
+    const CPoint overWorkArea = Centre(ModalPlace());
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_NEAR(Centre(overWorkArea).x, Centre(work).x, 1);
-    EXPECT_NEAR(Centre(overWorkArea).y, Centre(work).y, 1);
+    EXPECT_NEAR(overWorkArea.x, Centre(work).x, 1);
+    EXPECT_NEAR(overWorkArea.y, Centre(work).y, 1);
 
-    CRect moved;
-    ScriptedDialog third;
-    third.onInit = [](ScriptedDialog& d) { d.SetWindowPos(nullptr, 7, 9, 0, 0, SWP_NOSIZE | SWP_NOZORDER); };
-    third.later = [&](ScriptedDialog& d) {
-        moved = d.GetWindowRect();
-        d.EndDialog(IDOK);
-    };
-    third.DoModal();
+    const CRect moved =
+        ModalPlace([](ScriptedDialog& d) { d.SetWindowPos(nullptr, 7, 9, 0, 0, SWP_NOSIZE | SWP_NOZORDER); });
     EXPECT_EQ(moved.TopLeft().x, 7);
     EXPECT_EQ(moved.TopLeft().y, 9);
 }
