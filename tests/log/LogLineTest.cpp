@@ -52,19 +52,4 @@ TEST(LogLine, CharacterOutsideCodePage936BecomesQuestionMarkAndTheRestStays)
     EXPECT_EQ(out.find('\0'), std::string::npos);
 }
 
-TEST(LogLine, HexTextOfBytes)
-{
-    const unsigned char bytes[] = {0x00, 0x7F, 0x80, 0x0A, 0xFF};
-    EXPECT_EQ(HexText(bytes, 3), "00 7F 80 ");
-    EXPECT_EQ(HexText(bytes + 3, 2), "0A FF ");
-    EXPECT_EQ(HexText(bytes, 0), "");
-    EXPECT_EQ(HexText(bytes, -5), "");
-    EXPECT_EQ(HexText(nullptr, 4), "");
-}
-
-TEST(LogLine, BackupNameHasBakAppendedWithoutDot)
-{
-    EXPECT_EQ(BackupPathOf(L"C:\\ProgramData\\ToolLog\\屏闪修复工具.txt"), L"C:\\ProgramData\\ToolLog\\屏闪修复工具.txtbak");
-}
-
 }  // namespace
