@@ -58,6 +58,13 @@ CRect PairRunner::ContentRect() const
     return rect;
 }
 
+HWND PairRunner::MovingWindow() const
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(m_threadId, &info) ? info.hwndMoveSize : nullptr;
+}
+
 INT_PTR PairRunner::Close()
 {
     m_closed = true;

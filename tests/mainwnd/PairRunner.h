@@ -21,6 +21,8 @@ public:
     HWND Content() const { return m_content; }
     CRect ShellRect() const;
     CRect ContentRect() const;
+    // The window the pair's thread is moving with the mouse right now, or null.
+    HWND MovingWindow() const;
     // Ends the pair with WM_CLOSE and returns DoModal's result.
     INT_PTR Close();
 
