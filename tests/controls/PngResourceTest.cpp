@@ -8,14 +8,6 @@
 
 namespace {
 
-class PngResource : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { s_gdiplus = std::make_unique<CGdiplusSession>(); }
-    static void TearDownTestSuite() { s_gdiplus.reset(); }
-    static std::unique_ptr<CGdiplusSession> s_gdiplus;
-};
-std::unique_ptr<CGdiplusSession> PngResource::s_gdiplus;
-
 // Draws the image onto a small surface; Ok when GDI+ could still read it.
 Gdiplus::Status DrawStatus(Gdiplus::Image* image)
 {
@@ -24,7 +16,7 @@ Gdiplus::Status DrawStatus(Gdiplus::Image* image)
     return graphics.DrawImage(image, 0, 0, 16, 16);
 }
 
-TEST_F(PngResource, UnusedPictureLoadsLikeAnyOther)
+TEST(PngResource, UnusedPictureLoadsLikeAnyOther)
 {
     Gdiplus::Image* image = nullptr;
     ASSERT_TRUE(LoadPngResource(&image, 183));
@@ -33,7 +25,7 @@ TEST_F(PngResource, UnusedPictureLoadsLikeAnyOther)
     EXPECT_EQ(DrawStatus(image), Gdiplus::Ok);
 }
 
-TEST_F(PngResource, WhatIsNoPngGivesFalseAndLeavesThePointerAlone)
+TEST(PngResource, WhatIsNoPngGivesFalseAndLeavesThePointerAlone)
 {
     Gdiplus::Image sentinelTarget(L"");  // any image object serves as a recognisable value
     Gdiplus::Image* image = &sentinelTarget;
@@ -44,7 +36,7 @@ TEST_F(PngResource, WhatIsNoPngGivesFalseAndLeavesThePointerAlone)
     EXPECT_FALSE(LoadPngResource(nullptr, 183));
 }
 
-TEST_F(PngResource, OneIdIntoTwoPointersGivesTwoIndependentImages)
+TEST(PngResource, OneIdIntoTwoPointersGivesTwoIndependentImages)
 {
     Gdiplus::Image* first = nullptr;
     Gdiplus::Image* second = nullptr;
@@ -56,7 +48,7 @@ TEST_F(PngResource, OneIdIntoTwoPointersGivesTwoIndependentImages)
     delete second;
 }
 
-TEST_F(PngResource, SliceDrawsTheRightPixels)
+TEST(PngResource, SliceDrawsTheRightPixels)
 {
     // The repair button's slice of the main background lands on a 284 × 85 control pixel for pixel.
     Gdiplus::Image* background = nullptr;

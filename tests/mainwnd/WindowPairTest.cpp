@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 
 #include "PairRunner.h"
 #include "framework/Gdi.h"
@@ -32,20 +31,6 @@ const PairGeometry kGeometry[] = {
     {120, {492, 733}, {6, 4}, {479, 719}},
     {144, {590, 879}, {7, 5}, {575, 863}},
 };
-
-class WindowPairEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        SetProcessDPIAware();
-        m_gdiplus = std::make_unique<CGdiplusSession>();
-    }
-    void TearDown() override { m_gdiplus.reset(); }
-
-private:
-    std::unique_ptr<CGdiplusSession> m_gdiplus;
-};
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new WindowPairEnvironment);
 
 CLayeredShellDlg* MakeMainPair()
 {

@@ -28,21 +28,8 @@ const Picture kPictures[] = {
 
 const WORD kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 
-class ArtResources : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { s_gdiplus = new CGdiplusSession; }
-    static void TearDownTestSuite()
-    {
-        delete s_gdiplus;
-        s_gdiplus = nullptr;
-    }
-    static CGdiplusSession* s_gdiplus;
-};
-CGdiplusSession* ArtResources::s_gdiplus = nullptr;
-
-TEST_F(ArtResources, EveryPictureHasItsSizeAndAlphaAndLanguage)
+TEST(ArtResources, EveryPictureHasItsSizeAndAlphaAndLanguage)
 {
-    ASSERT_TRUE(s_gdiplus->IsStarted());
     int checked = 0;
     for (const Picture& picture : kPictures) {
         for (UINT id = picture.first; id <= picture.last; ++id, ++checked) {
@@ -60,7 +47,7 @@ TEST_F(ArtResources, EveryPictureHasItsSizeAndAlphaAndLanguage)
     EXPECT_EQ(checked, 57);
 }
 
-TEST_F(ArtResources, Id178IsABitmapAndNoPng)
+TEST(ArtResources, Id178IsABitmapAndNoPng)
 {
     EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(178), RT_BITMAP), nullptr);
     Gdiplus::Image* image = reinterpret_cast<Gdiplus::Image*>(0x1);
@@ -81,7 +68,7 @@ struct IconDir {
 };
 #pragma pack(pop)
 
-TEST_F(ArtResources, IconHoldsEverySize)
+TEST(ArtResources, IconHoldsEverySize)
 {
     const HRSRC group = FindResourceExW(nullptr, RT_GROUP_ICON, MAKEINTRESOURCEW(128), kChinesePrc);
     ASSERT_NE(group, nullptr);
