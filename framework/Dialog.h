@@ -26,6 +26,7 @@ public:
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
 
     void EndDialog(INT_PTR result);
+    UINT TemplateId() const { return m_nIDTemplate; }
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;

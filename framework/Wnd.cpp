@@ -34,7 +34,7 @@ void CWnd::Detach()
 BOOL CWnd::SubclassWindow(HWND hwnd)
 {
     if (hwnd == nullptr || m_hWnd != nullptr || FromHandle(hwnd) != nullptr) return FALSE;
-    SetPropW(hwnd, kObjectProperty, this);  // bound before the first message can arrive
+    // Changing the procedure sends no message, so binding right after it loses none.
     const auto previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWndProc)));
     Attach(hwnd, previous);

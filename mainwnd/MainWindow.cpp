@@ -32,8 +32,3 @@ CLayeredContentDlg* CRapimendPalluxAMDFlashScreenRepairDlg::CreateContent()
 {
     return new CPalluxAMDFlashScreenRepairDlg;
 }
-
-UINT CRapimendPalluxAMDFlashScreenRepairDlg::ContentTemplate() const
-{
-    return IDD_MAIN_CONTENT;
-}

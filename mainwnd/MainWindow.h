@@ -21,5 +21,4 @@ public:
 
 protected:
     CLayeredContentDlg* CreateContent() override;
-    UINT ContentTemplate() const override;
 };

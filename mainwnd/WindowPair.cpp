@@ -140,7 +140,7 @@ BOOL CLayeredShellDlg::OnInitDialog()
 
     m_pContentDlg = CreateContent();
     m_pContentDlg->m_fScale = m_fScale;
-    if (!m_pContentDlg->Create(ContentTemplate(), this)) return TRUE;
+    if (!m_pContentDlg->Create(m_pContentDlg->TemplateId(), this)) return TRUE;
 
     // Placing the content moves it; while it leads, the shell follows it to its place.
     const RECT& in = m_layout.insets;

@@ -64,9 +64,9 @@ public:
 protected:
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // The pair's content object, not yet created; the shell owns it.
+    // The pair's content object, its window not yet created (the object knows its template);
+    // the shell owns it.
     virtual CLayeredContentDlg* CreateContent() = 0;
-    virtual UINT ContentTemplate() const = 0;
     // What a pair adds right after the base initialisation, before its frame is drawn.
     virtual void OnInitShell() {}
 

@@ -11,7 +11,6 @@
 #include "framework/LiveCount.h"
 #include "framework/WinApp.h"
 #include "mainwnd/MainWindow.h"
-#include "res/resource.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -197,7 +196,6 @@ public:
 
 protected:
     CLayeredContentDlg* CreateContent() override { return new CPalluxAMDFlashScreenRepairDlg; }
-    UINT ContentTemplate() const override { return IDD_MAIN_CONTENT; }
 };
 
 TEST(WindowPair, MissingFrameLeavesAShellWithoutContentThatClosesCleanly)
