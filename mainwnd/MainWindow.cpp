@@ -3,7 +3,7 @@
 #include "res/resource.h"
 
 // The frame is 410 × 611 around the 400 × 600 panel; the pair centres itself on the screen.
-const PairLayout kMainPairLayout = {IDD_MAIN_SHELL, IDB_MAIN_FRAME, {410, 611}, {5, 4, 5, 7}, true, FALSE};
+const PairLayout kMainPairLayout = {IDD_MAIN_SHELL, IDB_MAIN_FRAME, {410, 611}, {5, 4, 5, 7}, true, FALSE, true};
 
 namespace {
 // The window buttons take the rightmost 86 pixels of the top band; that part does not drag.
