@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "framework/Module.h"
 #include "framework/WinApp.h"
@@ -64,28 +65,29 @@ INT_PTR CALLBACK CDialog::StaticDlgProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 namespace {
-// This thread's top-level windows that `accept` takes, with their owner chain as `roots` knows it.
-template <typename Accept>
-std::vector<HWND> ThreadWindowsWhere(const std::vector<HWND>& roots, Accept accept)
+struct WindowWalk {
+    const std::vector<HWND>* roots;
+    const std::function<bool(HWND)>* accept;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwnedWindow(HWND hwnd, LPARAM param)
 {
-    struct Walk {
-        const std::vector<HWND>* roots;
-        Accept* accept;
-        std::vector<HWND> found;
-    } walk{&roots, &accept, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* w = reinterpret_cast<Walk*>(param);
-            for (HWND up = hwnd; up != nullptr; up = ::GetWindow(up, GW_OWNER)) {
-                if (std::find(w->roots->begin(), w->roots->end(), up) != w->roots->end()) {
-                    if ((*w->accept)(hwnd)) w->found.push_back(hwnd);
-                    break;
-                }
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&walk));
+    auto* walk = reinterpret_cast<WindowWalk*>(param);
+    for (HWND up = hwnd; up != nullptr; up = ::GetWindow(up, GW_OWNER)) {
+        if (std::find(walk->roots->begin(), walk->roots->end(), up) != walk->roots->end()) {
+            if ((*walk->accept)(hwnd)) walk->found.push_back(hwnd);
+            break;
+        }
+    }
+    return TRUE;
+}
+
+// This thread's top-level windows that are one of `roots` or owned by one, and that `accept` takes.
+std::vector<HWND> ThreadWindowsWhere(const std::vector<HWND>& roots, const std::function<bool(HWND)>& accept)
+{
+    WindowWalk walk{&roots, &accept, {}};
+    EnumThreadWindows(GetCurrentThreadId(), &CollectOwnedWindow, reinterpret_cast<LPARAM>(&walk));
     return walk.found;
 }
 }  // namespace

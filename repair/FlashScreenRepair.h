@@ -26,6 +26,9 @@ public:
     // handled before the next step; a failure is logged last, after WM_REPAIR_RESULT was handled.
     BOOL DoRepair();
 
+    // TRUE only on Windows 10 (version 10.0), read from the process environment block.
+    BOOL CheckSystemVersion();
+
     // Restarts Windows at once, closing running programs without asking them. TRUE when the
     // restart was requested and accepted; FALSE when it was not (nothing then restarts).
     BOOL RestartSystem();
