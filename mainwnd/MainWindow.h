@@ -11,8 +11,6 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-
-    BOOL m_bInitialized = FALSE;
 };
 
 class CRapimendPalluxAMDFlashScreenRepairDlg : public CLayeredShellDlg {

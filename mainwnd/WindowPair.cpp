@@ -43,9 +43,24 @@ LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CLOSE:
         OnCloseRequest();
         return 0;
+    case WM_SIZE: {
+        const LRESULT result = Default();
+        if (m_bInitialized) LayoutControls(FALSE);
+        return result;
+    }
     default:
         return CDialog::WindowProc(message, wParam, lParam);
     }
+}
+
+BOOL CLayeredContentDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    if (EnsureBackground()) {
+        LayoutControls(TRUE);
+        m_bInitialized = TRUE;
+    }
+    return TRUE;
 }
 
 void CLayeredContentDlg::OnCloseRequest()

@@ -31,6 +31,10 @@ public:
     BOOL m_bInCaption;
 
 protected:
+    // Background first; when it is there the controls are laid out and configured once, and laid
+    // out again at every WM_SIZE from then on.
+    BOOL OnInitDialog() override;
+    virtual void LayoutControls(BOOL /*bFirst*/) {}
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // The background picture, loaded on first use; FALSE when it cannot be had.
     BOOL EnsureBackground();
@@ -44,6 +48,7 @@ protected:
     void OnCancel() override { OnCloseRequest(); }
 
     Gdiplus::Image* m_pImgBackground = nullptr;
+    BOOL m_bInitialized = FALSE;
 
 private:
     LRESULT OnEraseBkgnd(HDC dc);
