@@ -2,7 +2,8 @@
 // The journal: one UTF-8 line per recorded call, appended to the file the settings name.
 //   <local time yyyy-mm-dd hh:mm:ss.mmm> TAB <export> { TAB <name>=<value> } CR LF
 // In values a backslash, tab, carriage return and line feed are written as \\, \t, \r and \n,
-// so every value reads back exactly.
+// so every value reads back exactly. A journal file or folder that is a reparse point is never
+// written.
 #include <string>
 #include <utility>
 #include <vector>

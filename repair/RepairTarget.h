@@ -1,0 +1,15 @@
+#pragma once
+// What the repair changes: DalPSRFeatureEnable under the first display adapter's key, which must
+// end up as the DWORD 0 (panel self-refresh off).
+#include <windows.h>
+
+#include "framework/String.h"
+
+extern const wchar_t kAdapterKey[];  // under HKEY_LOCAL_MACHINE
+extern const wchar_t kPsrValueName[];
+// The registry change as the system's reg command runs it.
+extern const wchar_t kRepairCommand[];
+
+// Reads the value back in the 64-bit registry view, the one the display driver reads, also from the
+// 32-bit build. TRUE when it is a REG_DWORD 0; otherwise `found` says what is there, for the log.
+BOOL IsPsrFeatureOff(CString& found);
