@@ -1,28 +1,27 @@
 #include "controls/DrawStateInfoStatic.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr UINT_PTR kDotsTimer = 36;
 constexpr UINT kDotsPeriodMs = 1000;
 constexpr int kMostDots = 3;
 
-// Layout modes 0 to 6; any other mode is single line, vertically centred, left.
+// DrawText flags of layout modes 0 to 6; any other mode is single line, vertically centred, left.
+constexpr UINT kFormats[] = {
+    DT_SINGLELINE | DT_VCENTER,              // 0 and 1: single line, vertically centred, left
+    DT_SINGLELINE | DT_VCENTER,
+    DT_SINGLELINE | DT_VCENTER | DT_CENTER,  // 2: centred
+    DT_SINGLELINE | DT_VCENTER | DT_RIGHT,   // 3: right
+    DT_WORDBREAK | DT_VCENTER,               // 4 to 6: word-wrapped from the top, left, centred, right
+    DT_WORDBREAK | DT_VCENTER | DT_CENTER,
+    DT_WORDBREAK | DT_VCENTER | DT_RIGHT,
+};
+
 UINT TextFormat(int mode)
 {
-    switch (mode) {
-    case 2:
-        return DT_SINGLELINE | DT_VCENTER | DT_CENTER;
-    case 3:
-        return DT_SINGLELINE | DT_VCENTER | DT_RIGHT;
-    case 4:
-        return DT_WORDBREAK | DT_VCENTER;
-    case 5:
-        return DT_WORDBREAK | DT_VCENTER | DT_CENTER;
-    case 6:
-        return DT_WORDBREAK | DT_VCENTER | DT_RIGHT;
-    default:
-        return DT_SINGLELINE | DT_VCENTER;
-    }
+    return mode >= 0 && mode < static_cast<int>(std::size(kFormats)) ? kFormats[mode] : kFormats[0];
 }
 
 }  // namespace

@@ -1,24 +1,23 @@
 #include "controls/DrawTextStatic.h"
 
+#include <iterator>
+
 namespace {
 
-// Layout modes 0 to 4; any other mode draws no text. The word-wrapped modes carry DT_VCENTER,
-// which does nothing without DT_SINGLELINE: their text starts at the top.
+// DrawText flags of layout modes 0 to 4; any other mode draws no text. The word-wrapped modes
+// carry DT_VCENTER, which does nothing without DT_SINGLELINE: their text starts at the top.
+constexpr UINT kFormats[] = {
+    DT_WORDBREAK | DT_VCENTER,               // 0: word-wrapped, left
+    DT_SINGLELINE | DT_VCENTER,              // 1: single line, vertically centred, left
+    DT_SINGLELINE | DT_VCENTER | DT_CENTER,  // 2: single line, vertically centred, centred
+    DT_WORDBREAK | DT_VCENTER | DT_RIGHT,    // 3: word-wrapped, right
+    DT_SINGLELINE | DT_VCENTER,              // 4: as 1
+};
+
 std::optional<UINT> TextFormat(int mode)
 {
-    switch (mode) {
-    case 0:
-        return DT_WORDBREAK | DT_VCENTER;
-    case 1:
-    case 4:
-        return DT_SINGLELINE | DT_VCENTER;
-    case 2:
-        return DT_SINGLELINE | DT_VCENTER | DT_CENTER;
-    case 3:
-        return DT_WORDBREAK | DT_VCENTER | DT_RIGHT;
-    default:
-        return std::nullopt;
-    }
+    if (mode < 0 || mode >= static_cast<int>(std::size(kFormats))) return std::nullopt;
+    return kFormats[mode];
 }
 
 }  // namespace
