@@ -1,7 +1,7 @@
 #include "dialogs/ExecutePromptDlg.h"
 
 #include "mainwnd/DisplayScale.h"
-#include "mainwnd/CustomMessages.h"
+#include "repair/RepairMessages.h"
 #include "res/resource.h"
 
 namespace {

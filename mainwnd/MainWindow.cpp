@@ -1,6 +1,7 @@
 #include "mainwnd/MainWindow.h"
 
 #include "dialogs/FeedbackDlg.h"
+#include "framework/Module.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
