@@ -4,16 +4,8 @@
 
 #include "framework/RegKey.h"
 
-#define PALLUX_ADAPTER_KEY L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\0000"
-#define PALLUX_PSR_VALUE L"DalPSRFeatureEnable"
-
 const wchar_t kAdapterKey[] = PALLUX_ADAPTER_KEY;
 const wchar_t kPsrValueName[] = PALLUX_PSR_VALUE;
-const wchar_t kRepairCommand[] = L"reg add \"HKEY_LOCAL_MACHINE\\" PALLUX_ADAPTER_KEY L"\" /v \"" PALLUX_PSR_VALUE
-                                 L"\" /d 0 /t REG_DWORD /f";
-
-#undef PALLUX_ADAPTER_KEY
-#undef PALLUX_PSR_VALUE
 
 namespace {
 
