@@ -36,20 +36,20 @@ int Emit(const char* path)
     return WriteOut(bytes) ? 0 : 3;
 }
 
-int Sleep(const char* pidFile)
+int SleepHoldingThePipe(const char* pidFile)
 {
     WriteOut("sleeping\r\n");
     FILE* file = std::fopen(pidFile, "wb");
     if (file == nullptr) return 2;
     std::fprintf(file, "%lu", GetCurrentProcessId());
     std::fclose(file);
-    ::Sleep(600000);
+    Sleep(600000);
     return 0;
 }
 
 int Await(const char* path)
 {
-    for (int i = 0; i < 600 && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; ++i) ::Sleep(100);
+    for (int i = 0; i < 600 && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
     return 0;
 }
 
@@ -84,7 +84,7 @@ int StandIn()
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--emit") == 0) return Emit(argv[2]);
-    if (argc == 3 && std::strcmp(argv[1], "--sleep") == 0) return Sleep(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--sleep") == 0) return SleepHoldingThePipe(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--await") == 0) return Await(argv[2]);
     return StandIn();
 }
