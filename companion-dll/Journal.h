@@ -4,13 +4,19 @@
 // In values a backslash, tab, carriage return and line feed are written as \\, \t, \r and \n,
 // so every value reads back exactly. A journal file or folder that is a reparse point is never
 // written.
+#include <windows.h>
+
 #include <string>
 #include <utility>
 #include <vector>
 
 using JournalFields = std::vector<std::pair<std::wstring, std::wstring>>;
 
-void Record(const std::wstring& journalPath, const wchar_t* exportName, const JournalFields& fields);
+// How the journal reads a file's attributes by handle; tests play file systems Wine cannot make.
+using FileInformationByHandle = BOOL(WINAPI*)(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+
+void Record(const std::wstring& journalPath, const wchar_t* exportName, const JournalFields& fields,
+            FileInformationByHandle fileInformation = &GetFileInformationByHandle);
 
 // A value as the journal writes it (before the UTF-8 encoding).
 std::wstring EscapeJournalValue(const wchar_t* value);
