@@ -4,18 +4,11 @@
 
 #include "controls/PngResource.h"
 
-ControlsDialog::ControlsDialog() : CDialog(700) {}
-
-bool ControlsDialog::Create()
+bool ControlsDialog::Show()
 {
-    return CDialog::Create(700) != FALSE;
-}
-
-bool ControlsDialog::Show(POINT at)
-{
-    SetWindowPos(HWND_TOP, at.x, at.y, 400, 340, SWP_SHOWWINDOW);
-    UpdateWindow(m_hWnd);
-    return PumpUntil([this] { return GetUpdateRect(m_hWnd, nullptr, FALSE) == FALSE; });
+    SetWindowPos(HWND_TOP, 200, 150, 400, 340, SWP_SHOWWINDOW);
+    Repaint(m_hWnd);
+    return IsWindowVisible();
 }
 
 void ControlsDialog::DoDataExchange(CDataExchange* pDX)
@@ -24,7 +17,6 @@ void ControlsDialog::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, 1012, m_btnRepair);
     DDX_Control(pDX, 1016, m_btnMoreTools);
     DDX_Control(pDX, 1010, m_chkAgree);
-    DDX_Control(pDX, 1011, m_stcVersion);
     DDX_Control(pDX, 1013, m_stcAgreement);
     DDX_Control(pDX, 1000, m_stcStatus);
 }
@@ -37,36 +29,23 @@ BOOL ControlsDialog::OnInitDialog()
 
     m_btnClose.MoveWindow(368, 0, 26, 34);
     m_btnClose.SetStateImages(141, 142, 143, 144);
-
     m_btnRepair.MoveWindow(58, 60, 284, 85);
     m_btnRepair.SetBackgroundImage(m_pImgBackground.get());
     m_btnRepair.SetBackgroundRect(58, 240, 342, 325);
     m_btnRepair.SetHitMargins(19, 19, 19, 19);
     m_btnRepair.SetStateImages(151, 152, 153, 154);
-
     m_btnMoreTools.MoveWindow(45, 300, 58, 18);
     m_btnMoreTools.SetBackgroundImage(m_pImgBackground.get());
     m_btnMoreTools.SetBackgroundRect(45, 540, 103, 558);
-    m_btnMoreTools.SetHitMargins(0, 0, 0, 0);
     m_btnMoreTools.SetStateImages(192, 193, 194, 195);
 
     m_chkAgree.MoveWindow(8, 160, 200, 20);
     m_chkAgree.CreateFontFromParent();
     m_chkAgree.SetCheck(BST_CHECKED);
-
-    m_stcVersion.MoveWindow(188, 16, 160, 15);
-    m_stcVersion.SetWindowText(L"1.5.21.423");
-    m_stcVersion.SetBackgroundImage(m_pImgBackground.get());
-    m_stcVersion.SetBackgroundRect(188, 16, 348, 31);
-    m_stcVersion.CreateFontFromParent();
-    m_stcVersion.SetAlignMode(1);
-    m_stcVersion.SetTextColors(RGB(255, 255, 255), RGB(255, 255, 255));
-
     m_stcAgreement.MoveWindow(150, 300, 240, 20);
     m_stcAgreement.CreateFontFromParent();
     m_stcAgreement.SetAlignMode(1);
     m_stcAgreement.SetTextColors(0xFF5C5C, 0xFF0000);
-
     m_stcStatus.MoveWindow(10, 200, 184, 40);
     m_stcStatus.CreateFontFromParent();
     m_stcStatus.SetAlignMode(1);
@@ -75,45 +54,28 @@ BOOL ControlsDialog::OnInitDialog()
 
 LRESULT ControlsDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) ++m_clicks[LOWORD(wParam)];
-        return CDialog::WindowProc(message, wParam, lParam);
-    case WM_DESTROY:
-        m_btnClose.ReleaseStateImages();
-        m_btnRepair.ReleaseStateImages();
-        m_btnMoreTools.ReleaseStateImages();
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) ++m_clicks[LOWORD(wParam)];
+    if (message == WM_DESTROY) {
+        for (CStateImageButton* button : {static_cast<CStateImageButton*>(&m_btnClose),
+                                          static_cast<CStateImageButton*>(&m_btnRepair),
+                                          static_cast<CStateImageButton*>(&m_btnMoreTools)})
+            button->ReleaseStateImages();
         m_pImgBackground.reset();
-        return Default();
-    default:
-        return CDialog::WindowProc(message, wParam, lParam);
     }
+    return CDialog::WindowProc(message, wParam, lParam);
 }
-
-namespace {
-
-// Whether a button made now in `parent` runs the procedure of comctl32.dll, as version 6's do.
-bool IsCommonControls6Button(HWND parent)
-{
-    HWND probe = CreateWindowExW(0, L"Button", L"", WS_CHILD, 0, 0, 1, 1, parent, nullptr, nullptr, nullptr);
-    HMODULE owner = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(GetWindowLongPtrW(probe, GWLP_WNDPROC)), &owner);
-    DestroyWindow(probe);
-    return owner != nullptr && owner == GetModuleHandleW(L"comctl32.dll");
-}
-
-}  // namespace
 
 void ControlsTest::SetUp()
 {
-    // As the tool does; with the manifest linked in, the dialogs' buttons and statics are then
-    // the common controls' own classes.
+    // As the tool does. With the manifest linked in, the dialog's buttons are then the common
+    // controls' version 6 ones, which alone know BCM_GETIDEALSIZE.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ASSERT_TRUE(InitCommonControlsEx(&controls));
     SendMouseTo(kAway);
     ASSERT_TRUE(dialog.Create());
-    ASSERT_TRUE(IsCommonControls6Button(dialog.m_hWnd)) << "the dialogs' buttons are not the common controls 6 ones";
+    SIZE ideal{};
+    ASSERT_TRUE(dialog.m_chkAgree.SendMessage(BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)))
+        << "the check box is no common controls 6 button";
     ASSERT_TRUE(dialog.Show());
 }
 
@@ -128,11 +90,11 @@ void Repaint(HWND window)
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-Pixels Picture(UINT id, const RECT* part, const Pixels* under)
+Pixels Picture(UINT id, const RECT* part)
 {
     Gdiplus::Image* raw = nullptr;
     if (!LoadPngResource(&raw, id)) return {};
     std::unique_ptr<Gdiplus::Image> image(raw);
     const RECT whole = {0, 0, static_cast<LONG>(image->GetWidth()), static_cast<LONG>(image->GetHeight())};
-    return PixelsOf(*image, part != nullptr ? *part : whole, under);
+    return PixelsOf(*image, part != nullptr ? *part : whole);
 }

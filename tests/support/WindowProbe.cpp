@@ -5,19 +5,14 @@
 #include <cstring>
 
 #include "framework/Gdi.h"
-#include "support/TestSupport.h"
 
 namespace {
-
-int Channel(uint32_t colour, int shift)
-{
-    return static_cast<int>((colour >> shift) & 0xFF);
-}
 
 int Difference(uint32_t a, uint32_t b)
 {
     int most = 0;
-    for (const int shift : {0, 8, 16}) most = std::max(most, std::abs(Channel(a, shift) - Channel(b, shift)));
+    for (const int shift : {0, 8, 16})
+        most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
     return most;
 }
 
@@ -65,85 +60,62 @@ void SendMouseButton(bool down)
     PumpUntil([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; }, 2000);
 }
 
-Pixels CaptureClient(HWND window)
+Pixels CaptureClient(HWND window, const RECT* part)
 {
-    RECT client;
-    GetClientRect(window, &client);
-    return CaptureClient(window, client);
-}
-
-Pixels CaptureClient(HWND window, const RECT& part)
-{
-    Pixels pixels;
-    pixels.width = part.right - part.left;
-    pixels.height = part.bottom - part.top;
-    if (pixels.width <= 0 || pixels.height <= 0) return pixels;
-
+    CRect area;
+    GetClientRect(window, &area);
+    if (part != nullptr) area = *part;
+    Pixels pixels{area.Width(), area.Height(), {}};
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = pixels.width;
-    info.bmiHeader.biHeight = -pixels.height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = {sizeof info.bmiHeader, pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     CClientDC screen(window);
     CBitmap section(CreateDIBSection(screen.GetSafeHdc(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     CDC memory;
     if (!section || !memory.CreateCompatibleDC(screen.GetSafeHdc())) return pixels;
     CSelectObject select(memory.GetSafeHdc(), section.Get());
-    BitBlt(memory.GetSafeHdc(), 0, 0, pixels.width, pixels.height, screen.GetSafeHdc(), part.left, part.top, SRCCOPY);
+    BitBlt(memory.GetSafeHdc(), 0, 0, pixels.width, pixels.height, screen.GetSafeHdc(), area.left, area.top, SRCCOPY);
     GdiFlush();
-    pixels.rgb.resize(static_cast<size_t>(pixels.width) * pixels.height);
-    std::memcpy(pixels.rgb.data(), bits, pixels.rgb.size() * sizeof(uint32_t));
-    for (uint32_t& pixel : pixels.rgb) pixel &= 0xFFFFFF;
+    pixels.argb.resize(static_cast<size_t>(pixels.width) * pixels.height);
+    std::memcpy(pixels.argb.data(), bits, pixels.argb.size() * sizeof(uint32_t));
+    for (uint32_t& pixel : pixels.argb) pixel |= 0xFF000000;
     return pixels;
 }
 
-Pixels PixelsOf(Gdiplus::Image& image, const RECT& part, const Pixels* under)
+Pixels PixelsOf(Gdiplus::Image& image, const RECT& part)
 {
     auto& bitmap = static_cast<Gdiplus::Bitmap&>(image);
-    Pixels pixels;
-    pixels.width = part.right - part.left;
-    pixels.height = part.bottom - part.top;
-    pixels.rgb.reserve(static_cast<size_t>(pixels.width) * pixels.height);
-    for (int y = 0; y < pixels.height; ++y) {
-        for (int x = 0; x < pixels.width; ++x) {
+    Pixels pixels{part.right - part.left, part.bottom - part.top, {}};
+    for (int y = part.top; y < part.bottom; ++y) {
+        for (int x = part.left; x < part.right; ++x) {
             Gdiplus::Color colour;
-            bitmap.GetPixel(part.left + x, part.top + y, &colour);
-            const uint32_t ground = under != nullptr ? under->At(x, y) : 0xFFFFFF;
-            const int alpha = colour.GetA();
-            uint32_t blended = 0;
-            for (const int shift : {0, 8, 16}) {
-                const int top = Channel(colour.GetValue(), shift);
-                blended |= static_cast<uint32_t>((top * alpha + Channel(ground, shift) * (255 - alpha) + 127) / 255)
-                           << shift;
-            }
-            pixels.rgb.push_back(blended);
+            bitmap.GetPixel(x, y, &colour);
+            pixels.argb.push_back(colour.GetValue());
         }
     }
     return pixels;
 }
 
-double MatchShare(const Pixels& a, const Pixels& b, int tolerance)
+double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance)
 {
-    if (a.width != b.width || a.height != b.height || a.rgb.empty()) return 0.0;
-    size_t matching = 0;
-    for (size_t i = 0; i < a.rgb.size(); ++i)
-        if (Difference(a.rgb[i], b.rgb[i]) <= tolerance) ++matching;
-    return static_cast<double>(matching) / static_cast<double>(a.rgb.size());
+    if (shown.width != expected.width || shown.height != expected.height) return 0.0;
+    size_t opaque = 0, matching = 0;
+    for (size_t i = 0; i < expected.argb.size(); ++i) {
+        if ((expected.argb[i] >> 24) != 0xFF) continue;
+        ++opaque;
+        if (Difference(shown.argb[i], expected.argb[i]) <= tolerance) ++matching;
+    }
+    return opaque > 0 ? static_cast<double>(matching) / static_cast<double>(opaque) : 0.0;
 }
 
-CRect InkBounds(const Pixels& pixels, uint32_t paper, const RECT& area, int tolerance)
+CRect InkBounds(const Pixels& pixels, const RECT& area, int tolerance)
 {
     CRect bounds(area.right, area.bottom, area.left, area.top);
     for (int y = std::max(0L, area.top); y < std::min<LONG>(pixels.height, area.bottom); ++y) {
         for (int x = std::max(0L, area.left); x < std::min<LONG>(pixels.width, area.right); ++x) {
-            if (Difference(pixels.At(x, y), paper) <= tolerance) continue;
-            bounds.left = std::min<LONG>(bounds.left, x);
-            bounds.top = std::min<LONG>(bounds.top, y);
-            bounds.right = std::max<LONG>(bounds.right, x + 1);
-            bounds.bottom = std::max<LONG>(bounds.bottom, y + 1);
+            if (Difference(pixels.argb[static_cast<size_t>(y) * pixels.width + x], 0xFFFFFF) <= tolerance) continue;
+            bounds = CRect(std::min<LONG>(bounds.left, x), std::min<LONG>(bounds.top, y),
+                           std::max<LONG>(bounds.right, x + 1), std::max<LONG>(bounds.bottom, y + 1));
         }
     }
     return bounds.IsRectEmpty() ? CRect() : bounds;

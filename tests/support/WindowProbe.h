@@ -1,7 +1,7 @@
 #pragma once
 // Window tests that run their windows on the test thread: real mouse input, waiting while the
-// thread's windows get their messages, and what a window shows, read back pixel by pixel and
-// compared with decoded artwork.
+// thread's windows get their messages, and what a window shows, read back and compared with
+// decoded artwork.
 #include <windows.h>
 
 #include <cstdint>
@@ -18,21 +18,19 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 void SendMouseTo(POINT screen);
 void SendMouseButton(bool down);
 
-// Pixels as 0xRRGGBB, row by row.
+// Pixels as 0xAARRGGBB, row by row; what a window shows is opaque.
 struct Pixels {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> rgb;
-    uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
+    std::vector<uint32_t> argb;
 };
 
 // What the window's client area, or the `part` of it, shows now.
-Pixels CaptureClient(HWND window);
-Pixels CaptureClient(HWND window, const RECT& part);
-// The `part` of a decoded image laid over `under` (white where there is none), as alpha blending does.
-Pixels PixelsOf(Gdiplus::Image& image, const RECT& part, const Pixels* under = nullptr);
-// The share of pixels of two same-sized pictures whose channels all differ by at most `tolerance`.
-double MatchShare(const Pixels& a, const Pixels& b, int tolerance = 24);
-// The smallest rectangle within `area` holding every pixel that differs from `paper` by more than
-// `tolerance` in a channel; empty when there is none.
-CRect InkBounds(const Pixels& pixels, uint32_t paper, const RECT& area, int tolerance = 60);
+Pixels CaptureClient(HWND window, const RECT* part = nullptr);
+// The `part` of a decoded image.
+Pixels PixelsOf(Gdiplus::Image& image, const RECT& part);
+// The share of the opaque pixels of `expected` whose channels `shown` matches within `tolerance`.
+double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance = 24);
+// The smallest rectangle within `area` holding every pixel that is not white (beyond `tolerance`);
+// empty when there is none.
+CRect InkBounds(const Pixels& pixels, const RECT& area, int tolerance = 60);
