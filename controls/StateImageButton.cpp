@@ -116,8 +116,8 @@ LRESULT CStateImageButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
         return result;
     }
     case WM_ENABLE: {
-        // A disabled button gets no leave, so enabling or disabling starts afresh: normal, and the
-        // next move over the button asks for hover and leave again.
+        // A leave that comes while the button is disabled changes nothing, and may not come at all:
+        // enabling or disabling starts afresh, normal, and the next move asks for hover and leave.
         const LRESULT result = Default();
         m_tracking.Cancel(m_hWnd);
         m_nState = kNormal;
