@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "support/WindowProbe.h"
+
 namespace {
 
 const wchar_t kLibraryName[] = L"QueltoFeedbackInformation.dll";
@@ -30,14 +32,6 @@ BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param)
     GetWindowThreadProcessId(hwnd, &owner);
     if (owner == search->processId && IsWindowVisible(hwnd)) search->found.push_back(hwnd);
     return TRUE;
-}
-
-void SendMouse(DWORD flags)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
 }
 
 }  // namespace
@@ -189,12 +183,11 @@ std::vector<std::string> ToolRun::JournalLines(const char* exportName) const
 
 void ClickAt(POINT point)
 {
-    SetCursorPos(point.x, point.y);
-    // Let the tool see the cursor arrive before the button goes down, as a hand would.
-    Sleep(60);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    Sleep(40);
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    // Each step is seen by the system before the next, as a hand's would be.
+    SendMouseTo(point);
+    Sleep(50);
+    SendMouseButton(true);
+    SendMouseButton(false);
 }
 
 CRect ClientRectOnScreen(HWND window)
