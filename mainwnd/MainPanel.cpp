@@ -1,5 +1,6 @@
 // The main panel: its controls and their layout, the links, the drag band and the timers.
 #include "companion/ToolIdentity.h"
+#include "dialogs/FeedbackDlg.h"
 #include "framework/Gdi.h"
 #include "mainwnd/CustomMessages.h"
 #include "mainwnd/DisplayScale.h"
@@ -263,6 +264,14 @@ void CPalluxAMDFlashScreenRepairDlg::OnTimer(UINT_PTR id)
         KillTimer(kVersionCheckTimer);
         OnVersionCheck();
     }
+}
+
+void CPalluxAMDFlashScreenRepairDlg::AskWhetherSolved()
+{
+    CProblemSolvingFeedbackDlg feedback;
+    feedback.SetFeedbackLibrary(&m_feedbackLib);
+    feedback.SetDllInfo(&m_strDllInfo);
+    feedback.DoModal();
 }
 
 void CPalluxAMDFlashScreenRepairDlg::OnBnClickedClose()

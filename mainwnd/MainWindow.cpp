@@ -1,6 +1,5 @@
 #include "mainwnd/MainWindow.h"
 
-#include "dialogs/FeedbackDlg.h"
 #include "framework/Module.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -87,10 +86,12 @@ void CRapimendPalluxAMDFlashScreenRepairDlg::OnClose()
     if (m_bClosing || (content != nullptr && content->IsRepairRunning())) return;
     m_bClosing = true;
     if (content != nullptr && content->m_hWnd != nullptr) {
-        CProblemSolvingFeedbackDlg feedback;
-        feedback.SetFeedbackLibrary(&content->m_feedbackLib);
-        feedback.SetDllInfo(&content->m_strDllInfo);
-        feedback.DoModal();
+        // The window is closing: it leaves the screen now and the question stands alone. Left
+        // behind it, the panel can end up stacked over the question (as under Wine) and take its
+        // clicks, and the tool could then not be closed at all.
+        content->ShowWindow(SW_HIDE);
+        ShowWindow(SW_HIDE);
+        content->AskWhetherSolved();
     }
     OnCancel();
 }

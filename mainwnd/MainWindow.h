@@ -26,6 +26,9 @@ public:
     CFeedbackLibrary m_feedbackLib;
     CDllInfoStrings m_strDllInfo;
 
+    // Runs the problem-solved dialog over this panel, lending it the library and its strings.
+    void AskWhetherSolved();
+
     // The window must not close under a running repair, whose worker reports to this panel.
     bool IsRepairRunning() const { return m_bRepairRunning; }
 

@@ -1,5 +1,6 @@
-// Linked into a test build of the tool in place of the real repair command: a command that runs and
-// exits with a code other than 0, as reg does when it refuses.
+// Linked into a test build of the tool in place of the real repair command: a command that takes a
+// few seconds (long enough to try the main window under the progress prompt) and then exits with a
+// code other than 0, as reg does when it refuses.
 #include "repair/RepairTarget.h"
 
-const wchar_t kRepairCommand[] = L"exit 5";
+const wchar_t kRepairCommand[] = L"timeout /t 3 /nobreak >nul & exit 5";

@@ -14,6 +14,7 @@ constexpr int kPromptText = 1005;
 constexpr int kPromptOk = 1006;
 constexpr int kPromptCancel = 1007;
 constexpr int kPromptClose = 1004;
+constexpr int kCloseButton = 1004;
 
 const wchar_t kConfirmText[] = L"以下修复操作涉及到修改系统注册表，操作前请确认电脑里的资料均已备份！";
 const wchar_t kRestartQuestion[] =
@@ -141,6 +142,44 @@ TEST_P(RepairFlow, AFailedRepairSaysSoAndIsLogged)
     EXPECT_TRUE(WaitUntil([&] { return CountOccurrences(ReadToolLog(), failure) == failuresBefore + 1; }))
         << "the failure was not logged once";
     EXPECT_EQ(WaitForPrompt(tool, kRestartQuestion, 1500), nullptr) << "a failed repair asked to restart";
+}
+
+TEST_P(RepairFlow, TheMainWindowIgnoresClicksWhileAPromptRuns)
+{
+    ToolSetup setup = Setup();
+    setup.program = L"tool_failing_repair.exe";  // its repair takes a few seconds
+    ToolRun tool(setup);
+    HWND panel = tool.MainPanel();
+    ASSERT_NE(panel, nullptr);
+    HWND repair = GetDlgItem(panel, kRepairButton);
+    const CRect button = ClientRectOnScreen(repair);
+    const int margin = button.Width() * 19 / 284 + 2;
+    // The left end of the button's active area stays uncovered by the progress prompt.
+    const POINT repairSpot{button.left + margin, button.top + button.Height() / 2};
+    const auto tryTheMainWindow = [&] {
+        ClickAt(repairSpot);
+        ClickControl(panel, kCloseButton);
+    };
+
+    ClickControl(panel, kRepairButton);
+    HWND confirm = WaitForPrompt(tool, kConfirmText);
+    ASSERT_NE(confirm, nullptr);
+    tryTheMainWindow();
+    EXPECT_EQ(WaitForPrompt(tool, kConfirmText, 500), confirm) << "the confirmation went away";
+    EXPECT_EQ(tool.FeedbackDialog(500), nullptr) << "the close button worked under the confirmation";
+    ClickControl(confirm, kPromptOk);
+
+    HWND progress = tool.ProgressPrompt();
+    ASSERT_NE(progress, nullptr);
+    tryTheMainWindow();
+    EXPECT_EQ(tool.FeedbackDialog(500), nullptr) << "the close button worked under the progress prompt";
+    EXPECT_EQ(WaitForPrompt(tool, kConfirmText, 500), nullptr) << "a second repair started under the progress prompt";
+
+    HWND notice = WaitForPrompt(tool, kFailedText);
+    ASSERT_NE(notice, nullptr) << "the tool did not survive";
+    ClickControl(notice, kPromptOk);
+    EXPECT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); }))
+        << "the main window was not given back";
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, RepairFlow, testing::Values(96, 120),

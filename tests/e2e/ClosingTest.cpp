@@ -1,0 +1,86 @@
+// Closing the tool: the problem-solved dialog comes first, each way out of it records exactly one
+// answer and the feedback question, and the tool ends; "更多方案" opens its page and stays.
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "ToolDriver.h"
+
+namespace {
+
+constexpr int kCloseButton = 1004;
+constexpr int kFeedbackClose = 1001;
+constexpr int kSolved = 1002;
+constexpr int kUnsolved = 1003;
+constexpr int kMoreSolutions = 1015;
+
+// The value of `field` in a journal line ("…\tfield=value\t…").
+std::string Field(const std::string& line, const std::string& field)
+{
+    const size_t at = line.find("\t" + field + "=");
+    if (at == std::string::npos) return {};
+    const size_t start = at + field.size() + 2;
+    const size_t end = line.find_first_of("\t\r\n", start);
+    return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+HWND OpenFeedbackDialog(ToolRun& tool)
+{
+    HWND panel = tool.MainPanel();
+    if (panel == nullptr) return nullptr;
+    ClickControl(panel, kCloseButton);
+    return tool.FeedbackDialog();
+}
+
+struct Ending {
+    int button;
+    const char* answer;
+};
+
+class ClosingAnswer : public testing::TestWithParam<Ending> {};
+
+TEST_P(ClosingAnswer, RecordsOneAnswerThenTheQuestionAndEnds)
+{
+    ToolRun tool;
+    HWND dialog = OpenFeedbackDialog(tool);
+    ASSERT_NE(dialog, nullptr) << "closing the main window did not ask whether the problem was solved";
+    const long long before = _time64(nullptr);
+    ClickControl(dialog, GetParam().button);
+    EXPECT_EQ(tool.WaitForExit(), 0) << "the tool did not end after the answer";
+
+    const auto answers = tool.JournalLines("CustomerFeedbackEx");
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(Field(answers[0], "answer"), GetParam().answer);
+    EXPECT_EQ(Field(answers[0], "tool"), "10060");
+    EXPECT_EQ(Field(answers[0], "version"), "1.5.21.423");
+    const long long recorded = std::stoll(Field(answers[0], "time"));
+    EXPECT_LE(std::llabs(recorded - before), 5) << "the answer's time is not the seconds since 1970";
+    EXPECT_EQ(tool.JournalLines("FeedbackQuestion").size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ClosingAnswer,
+                         testing::Values(Ending{kSolved, "1"}, Ending{kUnsolved, "2"}, Ending{kFeedbackClose, "3"}),
+                         [](const testing::TestParamInfo<Ending>& info) { return std::string("answer") + info.param.answer; });
+
+TEST(Closing, MoreSolutionsOpensItsPageEachTimeAndTheMarginsDoNothing)
+{
+    ToolRun tool;
+    HWND dialog = OpenFeedbackDialog(tool);
+    ASSERT_NE(dialog, nullptr);
+    for (size_t opened = 1; opened <= 3; ++opened) {
+        ClickControl(dialog, kMoreSolutions);
+        ASSERT_TRUE(WaitUntil([&] { return tool.JournalLines("OpenUrl").size() == opened; }))
+            << "click " << opened << " on 更多方案 did not open its page once";
+        Sleep(GetDoubleClickTime());  // separate clicks, not a double click
+    }
+    // Inside the answer buttons, within their 9-pixel glow border.
+    ClickWindow(GetDlgItem(dialog, kSolved), POINT{4, 4});
+    ClickWindow(GetDlgItem(dialog, kUnsolved), POINT{4, 30});
+    EXPECT_EQ(tool.WaitForExit(1500), -1) << "a click in a button's margin ended the dialog";
+    EXPECT_TRUE(IsShown(dialog));
+    EXPECT_TRUE(tool.JournalLines("CustomerFeedbackEx").empty());
+    ClickControl(dialog, kFeedbackClose);
+    EXPECT_EQ(tool.WaitForExit(), 0);
+}
+
+}  // namespace
