@@ -182,6 +182,49 @@ TEST_P(RepairFlow, TheMainWindowIgnoresClicksWhileAPromptRuns)
         << "the main window was not given back";
 }
 
+// The lowest free slot of the tool's handle table: a handle of ours copied into the tool lands
+// there. A tool that leaks handles fills its table, and the slot climbs. (Wine reports no handle or
+// GUI object counts for a process, so this is what can be seen from outside.)
+ULONG_PTR FreeHandleSlotOf(DWORD processId)
+{
+    CHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), process.Get(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
+        return 0;
+    DuplicateHandle(process.Get(), copy, nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
+    return reinterpret_cast<ULONG_PTR>(copy);
+}
+
+TEST(RepairFlowRepeated, DISABLED_TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst)
+{
+    ToolRun tool;
+    HWND panel = tool.MainPanel();
+    ASSERT_NE(panel, nullptr);
+    ULONG_PTR afterFirst = 0;
+    for (int run = 1; run <= 20; ++run) {
+        ClickControl(panel, kRepairButton);
+        HWND confirm = WaitForPrompt(tool, kConfirmText);
+        ASSERT_NE(confirm, nullptr) << "repair " << run;
+        ClickControl(confirm, kPromptOk);
+        HWND question = WaitForPrompt(tool, kRestartQuestion);
+        ASSERT_NE(question, nullptr) << "repair " << run;
+        ClickControl(question, kPromptCancel);
+        ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); })) << "repair " << run;
+        // The worker ends right after the panel is given back; its thread's handle goes with it.
+        if (run == 1 || run == 20) {
+            ULONG_PTR now = 0;
+            WaitUntil([&] {
+                now = FreeHandleSlotOf(tool.ProcessId());
+                return run == 1 || now <= afterFirst;
+            }, 3000);
+            if (run == 1) afterFirst = now;
+            else EXPECT_LE(now, afterFirst) << "the tool's handle table grew over twenty repairs";
+        }
+    }
+    EXPECT_NE(afterFirst, 0u) << "no handle could be copied into the tool, so this proves nothing";
+}
+
 INSTANTIATE_TEST_SUITE_P(Dpi, RepairFlow, testing::Values(96, 120),
                          [](const testing::TestParamInfo<DWORD>& info) { return std::to_string(info.param); });
 
