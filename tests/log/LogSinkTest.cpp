@@ -14,17 +14,12 @@
 
 namespace {
 
-// "屏闪修复工具.txt" and "创建屏闪修复线程失败" in code page 936, as the tool hands them over.
-const char kToolLogName[] = "\xC6\xC1\xC9\xC1\xD0\xDE\xB8\xB4\xB9\xA4\xBE\xDF.txt";
-const char kThreadFailure[] = "\xB4\xB4\xBD\xA8\xC6\xC1\xC9\xC1\xD0\xDE\xB8\xB4\xCF\xDF\xB3\xCC\xCA\xA7\xB0\xDC";
-
 class LogSinks : public ::testing::TestWithParam<int> {
 protected:
     std::unique_ptr<CLogBase> Make(long long maxSize = kLogSizeThreshold) const
     {
-        return MakeLogSink(GetParam(), Dir(), maxSize);
+        return MakeLogSink(GetParam(), folder.Path() + L"\\", maxSize);
     }
-    CString Dir() const { return folder.Path() + L"\\"; }
     CString File(const CString& name) const { return folder / name; }
 
     ScratchFolder folder;
@@ -37,23 +32,20 @@ TEST_P(LogSinks, FirstRecordCreatesTheFileAndLaterOnesAppend)
 {
     const auto sink = Make();
     EXPECT_EQ(dynamic_cast<CLogSaveOpenFile*>(sink.get()) != nullptr, GetParam() == 1);
-    WriteBytes(File(L"kept.txt"), "earlier content\r\n");
+    WriteBytes(File(L"kept.txt"), "earlier\r\n");
     sink->WriteText("one", "kept.txt");
-    sink->WriteText("", "kept.txt");
     const unsigned char bytes[] = {0x00, 0x7F, 0x80};
     sink->WriteHex(bytes, 3, "kept.txt");
-    sink->WriteHex(bytes, -1, "kept.txt");
+    sink->WriteHex(bytes, 0, "kept.txt");
     const std::string kept = ReadBytes(File(L"kept.txt"));
-    ASSERT_EQ(kept.substr(0, 17), "earlier content\r\n");
-    std::vector<std::string> texts;
-    for (const std::string& line : Lines(kept.substr(17))) texts.push_back(TextOf(line));
-    EXPECT_EQ(texts, (std::vector<std::string>{"one", "", "00 7F 80 ", ""}));
+    EXPECT_EQ(kept.substr(0, 9), "earlier\r\n");
+    EXPECT_EQ(TextsOf(Lines(kept.substr(9))), (std::vector<std::string>{"one", "00 7F 80 ", ""}));
 
     // A folder that does not exist, or a name leading out of the log folder, loses the record.
     sink->WriteText("lost", "nowhere\\test.txt");
     sink->WriteText("lost", "..\\escaped.txt");
     EXPECT_FALSE(FileExists(File(L"nowhere")));
-    EXPECT_FALSE(FileExists(folder.Path() + L"\\..\\escaped.txt"));
+    EXPECT_FALSE(FileExists(File(L"..\\escaped.txt")));
 }
 
 TEST_P(LogSinks, NameAndTextAreCodePage936WhateverTheSystemCodePage)
@@ -62,11 +54,10 @@ TEST_P(LogSinks, NameAndTextAreCodePage936WhateverTheSystemCodePage)
     if (const char* expected = std::getenv("PALLUX_EXPECT_ACP")) {
         ASSERT_EQ(GetACP(), UINT(std::atoi(expected)));
     }
-    const auto sink = Make();
-    sink->WriteText(kThreadFailure, kToolLogName);
-    const auto lines = Lines(ReadBytes(File(L"屏闪修复工具.txt")));
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(TextOf(lines[0]), kThreadFailure);
+    // "创建屏闪修复线程失败" to "屏闪修复工具.txt", in code page 936 as the tool hands them over.
+    const char text[] = "\xB4\xB4\xBD\xA8\xC6\xC1\xC9\xC1\xD0\xDE\xB8\xB4\xCF\xDF\xB3\xCC\xCA\xA7\xB0\xDC";
+    Make()->WriteText(text, "\xC6\xC1\xC9\xC1\xD0\xDE\xB8\xB4\xB9\xA4\xBE\xDF.txt");
+    EXPECT_EQ(TextsOf(Lines(ReadBytes(File(L"屏闪修复工具.txt")))), std::vector<std::string>{text});
 }
 
 // Wine makes no junction or symbolic link (CreateSymbolicLinkW does nothing there and
@@ -79,32 +70,20 @@ bool PlayLink(HANDLE handle, DWORD& attributes)
     FILE_BASIC_INFO basic{};
     if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)) return false;
     attributes = basic.FileAttributes;
-    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if ((g_playedLink == Link::Folder && folder) || (g_playedLink == Link::File && !folder))
+    if (g_playedLink == (attributes & FILE_ATTRIBUTE_DIRECTORY ? Link::Folder : Link::File))
         attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     return true;
 }
 
-struct PlayedLinks {
-    PlayedLinks() { SetLogAttributeQuery(&PlayLink); }
-    ~PlayedLinks()
-    {
-        SetLogAttributeQuery(nullptr);
-        g_playedLink = Link::None;
-    }
-};
-
 TEST_P(LogSinks, WritesNothingThroughALink)
 {
-    PlayedLinks played;
+    SetLogAttributeQuery(&PlayLink);
     for (Link link : {Link::Folder, Link::File, Link::HardLink}) {
         ScratchFolder logFolder, elsewhere;
         const CString logFile = logFolder / L"test.txt";
         const CString target = link == Link::HardLink ? elsewhere / L"target.txt" : logFile;
         if (link != Link::Folder) WriteBytes(target, "kept\r\n");
-        if (link == Link::HardLink) {
-            ASSERT_TRUE(CreateHardLinkW(logFile.c_str(), target.c_str(), nullptr));
-        }
+        if (link == Link::HardLink) CreateHardLinkW(logFile.c_str(), target.c_str(), nullptr);
 
         g_playedLink = link;
         const auto sink = MakeLogSink(GetParam(), logFolder.Path() + L"\\");
@@ -116,19 +95,19 @@ TEST_P(LogSinks, WritesNothingThroughALink)
         sink->WriteText("plain", "other.txt");
         EXPECT_EQ(Lines(ReadBytes(logFolder / L"other.txt")).size(), 1u) << int(link);
     }
+    SetLogAttributeQuery(nullptr);
 }
 
 TEST_P(LogSinks, MovesToBackupOnlyWhenLongerThan6020000Bytes)
 {
-    constexpr long long kLineLength = 30 + 4 + 2;  // stamp, "edge", CR LF
     for (long long sizeAfter : {6020000LL, 6020001LL}) {
         ScratchFolder logFolder;
         const CString file = logFolder / L"test.txt", backup = logFolder / L"test.txtbak";
         WriteBytes(backup, "older backup\r\n");
         const auto sink = MakeLogSink(GetParam(), logFolder.Path() + L"\\");
         sink->WriteText("first", "test.txt");  // the keep-open sink now holds the file
-        AppendBytes(file, std::string(size_t(sizeAfter - FileSize(file) - kLineLength), 'x'));
-        sink->WriteText("edge", "TEST.txt");
+        AppendBytes(file, std::string(size_t(sizeAfter - FileSize(file) - (30 + 4 + 2)), 'x'));
+        sink->WriteText("edge", "TEST.txt");  // stamp, "edge", CR LF
 
         if (sizeAfter == 6020000) {
             EXPECT_EQ(FileSize(file), 6020000);
@@ -142,35 +121,17 @@ TEST_P(LogSinks, MovesToBackupOnlyWhenLongerThan6020000Bytes)
         EXPECT_EQ(TextOf(moved.substr(0, moved.find("\r\n"))), "first");
         EXPECT_EQ(moved.substr(moved.size() - 9), "   edge\r\n");
         sink->WriteText("fresh", "test.txt");
-        const auto lines = Lines(ReadBytes(file));
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(TextOf(lines[0]), "fresh");
+        EXPECT_EQ(TextsOf(Lines(ReadBytes(file))), std::vector<std::string>{"fresh"});
     }
-}
-
-TEST_P(LogSinks, OneFileUnderTwoSpellingsRotatesAndLosesNoLine)
-{
-    const auto sink = Make(1000);
-    constexpr int kRecords = 40;  // about 1400 bytes: one move to the backup
-    for (int r = 0; r < kRecords; ++r) sink->WriteText(("w r" + std::to_string(r)).c_str(), r % 2 ? "a.txt" : "A.txt");
-
-    EXPECT_GT(FileSize(File(L"a.txtbak")), 1000);
-    EXPECT_LE(FileSize(File(L"a.txt")), 1000);
-    auto lines = Lines(ReadBytes(File(L"a.txtbak")));
-    const auto current = Lines(ReadBytes(File(L"a.txt")));
-    lines.insert(lines.end(), current.begin(), current.end());
-    std::vector<int> all(kRecords);
-    for (int r = 0; r < kRecords; ++r) all[r] = r;
-    EXPECT_EQ(RecordsByWriter(lines)["w"], all);
 }
 
 TEST_P(LogSinks, EightThreadsOnNewAndSharedNamesLoseAndTearNothing)
 {
     const auto sink = Make();
     constexpr int kThreads = 8, kRecords = 240;
-    // Every third record to the thread's own new file, the others to one shared file, two spellings.
-    auto nameOf = [](int thread, int r) {
-        return r % 3 == 0 ? "own" + std::to_string(thread) + ".txt" : r % 3 == 1 ? "shared.txt" : "SHARED.txt";
+    // Even records to the thread's own new file, odd ones to one shared file under two spellings.
+    auto nameOf = [](int t, int r) {
+        return r % 2 == 0 ? "own" + std::to_string(t) + ".txt" : r % 4 == 1 ? "s.txt" : "S.TXT";
     };
     CHandle start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::vector<std::thread> threads;
@@ -183,23 +144,21 @@ TEST_P(LogSinks, EightThreadsOnNewAndSharedNamesLoseAndTearNothing)
     SetEvent(start.Get());
     for (auto& thread : threads) thread.join();
 
-    auto shared = RecordsByWriter(Lines(ReadBytes(File(L"shared.txt"))));
+    auto shared = RecordsByWriter(Lines(ReadBytes(File(L"s.txt"))));
+    EXPECT_EQ(shared.size(), size_t(kThreads));
     for (int t = 0; t < kThreads; ++t) {
         const std::string writer = "t" + std::to_string(t);
-        std::vector<int> own, rest;
-        for (int r = 0; r < kRecords; ++r) (r % 3 == 0 ? own : rest).push_back(r);
-        auto mine = RecordsByWriter(Lines(ReadBytes(File(L"own" + std::to_wstring(t) + L".txt"))));
-        EXPECT_EQ(mine.size(), 1u);
-        EXPECT_EQ(mine[writer], own);
-        EXPECT_EQ(shared[writer], rest);
+        const auto own = RecordsByWriter(Lines(ReadBytes(File(L"own" + std::to_wstring(t) + L".txt"))));
+        EXPECT_EQ(own, (RecordsMap{{writer, Numbers(kRecords / 2, 0, 2)}}));
+        EXPECT_EQ(shared[writer], Numbers(kRecords / 2, 1, 2));
     }
-    EXPECT_EQ(shared.size(), size_t(kThreads));
 }
 
-TEST_P(LogSinks, ThreeProcessesOnOneFileLoseAndTearNothing)
+TEST_P(LogSinks, ThreeProcessesOnOneFileUnderTwoSpellingsRotateAndLoseNothing)
 {
-    constexpr int kProcesses = 3, kRecords = 200;
-    constexpr long long kMaxSize = 15000;  // the about 23000 bytes move to the backup once
+    // Each writes its records alternately to "test.txt" and "TEST.TXT"; the about 23000 bytes move
+    // to the backup once, so the file and its backup hold every line.
+    constexpr int kProcesses = 3, kRecords = 200, kMaxSize = 15000;
     const CString startName = L"Local\\pallux-log-test-start-" + std::to_wstring(GetCurrentProcessId());
     CHandle start(CreateEventW(nullptr, TRUE, FALSE, startName.c_str()));
     std::vector<CHandle> children;
@@ -217,22 +176,18 @@ TEST_P(LogSinks, ThreeProcessesOnOneFileLoseAndTearNothing)
     }
     SetEvent(start.Get());
     for (const CHandle& child : children) {
-        ASSERT_EQ(WaitForSingleObject(child.Get(), 120000), WAIT_OBJECT_0);
         DWORD code = 1;
-        GetExitCodeProcess(child.Get(), &code);
-        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(WaitForSingleObject(child.Get(), 120000), WAIT_OBJECT_0);
+        EXPECT_TRUE(GetExitCodeProcess(child.Get(), &code) && code == 0);
     }
 
     EXPECT_GT(FileSize(File(L"test.txtbak")), kMaxSize);
     EXPECT_LE(FileSize(File(L"test.txt")), kMaxSize);
     auto lines = Lines(ReadBytes(File(L"test.txtbak")));
-    const auto current = Lines(ReadBytes(File(L"test.txt")));
-    lines.insert(lines.end(), current.begin(), current.end());
-    auto records = RecordsByWriter(lines);
-    std::vector<int> all(kRecords);
-    for (int r = 0; r < kRecords; ++r) all[r] = r;
-    EXPECT_EQ(records.size(), size_t(kProcesses));
-    for (int p = 0; p < kProcesses; ++p) EXPECT_EQ(records["p" + std::to_string(p)], all) << p;
+    for (const std::string& line : Lines(ReadBytes(File(L"test.txt")))) lines.push_back(line);
+    RecordsMap expected;
+    for (int p = 0; p < kProcesses; ++p) expected["p" + std::to_string(p)] = Numbers(kRecords);
+    EXPECT_EQ(RecordsByWriter(lines), expected);
 }
 
 }  // namespace

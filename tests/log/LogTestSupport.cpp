@@ -29,10 +29,17 @@ std::string TextOf(const std::string& line)
     return line.size() >= kStampLength ? line.substr(kStampLength) : std::string();
 }
 
-std::map<std::string, std::vector<int>> RecordsByWriter(const std::vector<std::string>& lines)
+std::vector<std::string> TextsOf(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> texts;
+    for (const std::string& line : lines) texts.push_back(TextOf(line));
+    return texts;
+}
+
+RecordsMap RecordsByWriter(const std::vector<std::string>& lines)
 {
     static const std::regex shape(R"(^(\w+) r(\d+)$)");
-    std::map<std::string, std::vector<int>> records;
+    RecordsMap records;
     for (const std::string& line : lines) {
         std::smatch match;
         const std::string text = TextOf(line);
@@ -42,6 +49,13 @@ std::map<std::string, std::vector<int>> RecordsByWriter(const std::vector<std::s
             ADD_FAILURE() << "torn or mixed line: " << line;
     }
     return records;
+}
+
+std::vector<int> Numbers(int count, int first, int step)
+{
+    std::vector<int> numbers;
+    for (int i = 0; i < count; ++i) numbers.push_back(first + i * step);
+    return numbers;
 }
 
 void AppendBytes(const CString& path, const std::string& bytes)
