@@ -1,5 +1,7 @@
 #include "log/LogAppend.h"
 
+#include "log/LogLine.h"
+
 namespace {
 
 BOOL WriteToFile(HANDLE file, const void* bytes, DWORD length, DWORD* written)
@@ -43,7 +45,7 @@ bool AppendWhole(HANDLE file, const CStringA& line, LogWriteFn write)
     return false;
 }
 
-bool AppendLogRecord(CHandle& file, const CLogTarget& target, CLogFileMutex& mutex, const CStringA& line,
+bool AppendLogRecord(CHandle& file, const CLogTarget& target, CLogFileMutex& mutex, const CPacketLog& record,
                      long long maxSize)
 {
     CLogFileMutexHold hold(mutex);
@@ -51,7 +53,7 @@ bool AppendLogRecord(CHandle& file, const CLogTarget& target, CLogFileMutex& mut
     if (file && !StillAtPath(file.Get(), target.path)) file.Close();
     if (!file) file = OpenLogFile(target);
     if (!file) return false;
-    if (!AppendWhole(file.Get(), line)) {
+    if (!AppendWhole(file.Get(), LogLineOf(record))) {
         file.Close();
         return false;
     }

@@ -7,10 +7,12 @@
 #include "framework/String.h"
 #include "log/LogFileAccess.h"
 #include "log/LogFileMutex.h"
+#include "log/PacketLog.h"
 
 // `file` comes in open (kept between records) or empty, and is opened when needed. It leaves
 // open unless the record failed or the file moved to its backup. True when the line is in the file.
-bool AppendLogRecord(CHandle& file, const CLogTarget& target, CLogFileMutex& mutex, const CStringA& line,
+// The time stamp is taken under the lock, so the lines of a file stay in time order.
+bool AppendLogRecord(CHandle& file, const CLogTarget& target, CLogFileMutex& mutex, const CPacketLog& record,
                      long long maxSize);
 
 // Appends the whole line or nothing, under the file's lock. A write that fails part way is cut

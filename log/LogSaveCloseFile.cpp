@@ -9,5 +9,5 @@ void CLogSaveCloseFile::WritePacket(const CPacketLog& record)
     if (!ResolveLogTarget(m_strLogDir, LogFileNameOf(record), target)) return;
     CLogFileMutex mutex(target.path);
     CHandle file;  // closed again when the record is done
-    AppendLogRecord(file, target, mutex, LogLineOf(record), m_nMaxSize);
+    AppendLogRecord(file, target, mutex, record, m_nMaxSize);
 }

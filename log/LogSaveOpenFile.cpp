@@ -10,7 +10,7 @@ CLogSaveOpenFile::CLogFile::CLogFile(const CLogTarget& target, long long maxSize
 int CLogSaveOpenFile::CLogFile::Write(CPacketLog record)
 {
     CScopedLock hold(m_lock);
-    return AppendLogRecord(m_file, m_target, m_mutex, LogLineOf(record), m_nMaxSize) ? 1 : 0;
+    return AppendLogRecord(m_file, m_target, m_mutex, record, m_nMaxSize) ? 1 : 0;
 }
 
 CLogSaveOpenFile::CLogFile* CLogSaveOpenFile::GetLogFile(const CString& fileName)
