@@ -1,55 +1,42 @@
-// Records per second of the log sink against a plain open-append-close loop that writes the same
-// bytes, in the same process. Prints the ratio; a figure, not a pass/fail test.
+// Records per second of both log sinks against a plain open-append-close loop that writes the same
+// bytes, in the same process. Prints the figures and their ratios; not a pass/fail test.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "framework/Handle.h"
-#include "log/LogSaveCloseFile.h"
+#include "log/LogSave.h"
 
 namespace {
 
 constexpr int kDefaultRecords = 20000;
 const char kText[] = "\xD6\xB4\xD0\xD0\xD0\xDE\xB8\xC4 DalPSRFeatureEnable benchmark record";
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
+double SecondsFor(int records, const std::function<void()>& writeOne)
 {
-    LARGE_INTEGER frequency;
+    LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < records; ++i) writeOne();
+    QueryPerformanceCounter(&end);
+    return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
 }
 
 // The baseline: what any logger must at least do per record.
-double PlainLoop(const CString& path, int records)
+void PlainRecord(const CString& path)
 {
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < records; ++i) {
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        char line[256];
-        const int length = std::snprintf(line, sizeof line, "[%04d-%02d-%02d %02d:%02d:%02d %03dms]   %s\r\n",
-                                         now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                                         now.wMilliseconds, kText);
-        CHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        SetFilePointerEx(file.Get(), LARGE_INTEGER{}, nullptr, FILE_END);
-        DWORD written = 0;
-        WriteFile(file.Get(), line, DWORD(length), &written, nullptr);
-    }
-    QueryPerformanceCounter(&end);
-    return Seconds(start, end);
-}
-
-double SinkLoop(const CString& folder, int records)
-{
-    CLogSaveCloseFile sink(folder);
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < records; ++i) sink.WriteText(kText, "sink.txt");
-    QueryPerformanceCounter(&end);
-    return Seconds(start, end);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char line[256];
+    const int length = std::snprintf(line, sizeof line, "[%04d-%02d-%02d %02d:%02d:%02d %03dms]   %s\r\n", now.wYear,
+                                     now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
+                                     kText);
+    CHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    WriteFile(file.Get(), line, DWORD(length), &written, nullptr);
 }
 
 }  // namespace
@@ -66,20 +53,26 @@ int main(int argc, char** argv)
     const CString folder = CString(temp) + L"pallux-log-bench-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     CreateDirectoryW(folder.c_str(), nullptr);
 
-    // Alternate the two, twice, so neither gains from running second.
-    double plain = 0, sink = 0;
+    // Alternate the three, twice, so none gains from running later.
+    double plain = 0, closing = 0, keeping = 0;
     for (int round = 0; round < 2; ++round) {
-        plain += PlainLoop(folder + L"plain.txt", records);
-        sink += SinkLoop(folder, records);
-        DeleteFileW((folder + L"plain.txt").c_str());
-        DeleteFileW((folder + L"sink.txt").c_str());
+        plain += SecondsFor(records, [&] { PlainRecord(folder + L"plain.txt"); });
+        const auto closeSink = MakeLogSink(0, folder);
+        closing += SecondsFor(records, [&] { closeSink->WriteText(kText, "close.txt"); });
+        {
+            const auto openSink = MakeLogSink(1, folder);
+            keeping += SecondsFor(records, [&] { openSink->WriteText(kText, "open.txt"); });
+        }
+        for (const wchar_t* name : {L"plain.txt", L"close.txt", L"open.txt"}) DeleteFileW((folder + name).c_str());
     }
     RemoveDirectoryW(folder.c_str());
 
     const double plainRate = 2.0 * records / plain;
-    const double sinkRate = 2.0 * records / sink;
-    std::printf("plain open-append-close: %.0f records/s\n", plainRate);
-    std::printf("CLogSaveCloseFile::WriteText: %.0f records/s\n", sinkRate);
-    std::printf("ratio (sink / plain): %.2f (aim: at least 0.80)\n", sinkRate / plainRate);
+    const double closeRate = 2.0 * records / closing;
+    const double openRate = 2.0 * records / keeping;
+    std::printf("plain open-append-close:        %8.0f records/s\n", plainRate);
+    std::printf("CLogSaveCloseFile (selector 0): %8.0f records/s  (%.2f of plain)\n", closeRate, closeRate / plainRate);
+    std::printf("CLogSaveOpenFile  (selector 1): %8.0f records/s  (%.2f of plain)\n", openRate, openRate / plainRate);
+    std::printf("ratio keep-open / close-after-each-record: %.2f\n", openRate / closeRate);
     return 0;
 }

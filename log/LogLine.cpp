@@ -20,6 +20,18 @@ CStringA FormatLogLine(const SYSTEMTIME& time, const CString& text)
     return CStringA(stamp) + CodePageFromWide(kLogCodePage, body);
 }
 
+CStringA LogLineOf(const CPacketLog& record)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return FormatLogLine(now, WideFromCodePage(kLogCodePage, record.GetText()));
+}
+
+CString LogFileNameOf(const CPacketLog& record)
+{
+    return WideFromCodePage(kLogCodePage, record.GetFileName());
+}
+
 CStringA HexText(const void* data, int length)
 {
     CStringA text;

@@ -7,6 +7,7 @@
 #include <cwctype>
 
 #include "log/LogSaveCloseFile.h"
+#include "log/LogSaveOpenFile.h"
 
 namespace {
 
@@ -15,6 +16,8 @@ const wchar_t kConfigSection[] = L"Log";
 const wchar_t kConfigKey[] = L"print";
 const wchar_t kConfigDefault[] = L"-1";
 constexpr DWORD kConfigValueChars = 100;
+// The sink is chosen here, not by the configuration file: the close-after-each-record sink.
+const wchar_t kSinkSelector[] = L"0";
 
 bool ReadPrintSwitch(const CString& configPath)
 {
@@ -43,6 +46,12 @@ int ParseProfileInteger(const CString& value)
     return static_cast<int>(result);
 }
 
+std::unique_ptr<CLogBase> MakeLogSink(int selector, const CString& logDir, long long maxSize)
+{
+    if (selector == 1) return std::make_unique<CLogSaveOpenFile>(logDir, maxSize);
+    return std::make_unique<CLogSaveCloseFile>(logDir, maxSize);
+}
+
 CString CommonAppDataBase()
 {
     wchar_t folder[1024] = {};
@@ -66,7 +75,7 @@ CLogSave::CLogSave(const CString& baseFolder)
     m_strLogDir += L"\\";
 
     m_bPrint = ReadPrintSwitch(baseFolder + kConfigFile);
-    m_pLog = std::make_unique<CLogSaveCloseFile>(m_strLogDir);
+    m_pLog = MakeLogSink(ParseProfileInteger(kSinkSelector), m_strLogDir);
 }
 
 CLogSave::~CLogSave() = default;

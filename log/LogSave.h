@@ -31,6 +31,10 @@ private:
     std::unique_ptr<CLogBase> m_pLog;
 };
 
+// The sink a selector value picks: 1 keeps files open between records, anything else closes them
+// after each record. The tool's selector is "0".
+std::unique_ptr<CLogBase> MakeLogSink(int selector, const CString& logDir, long long maxSize = kLogSizeThreshold);
+
 // The configuration value as the platform's integer conversion reads it: surrounding white space
 // ignored, an optional sign, decimal digits up to the first other character, 0 without digits.
 int ParseProfileInteger(const CString& value);

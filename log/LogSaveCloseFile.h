@@ -8,8 +8,6 @@ public:
     using CLogBase::CLogBase;
 
     void WritePacket(const CPacketLog& record) override;
-    void WriteHex(const void* data, int length, CStringA fileName) override;
-    void WriteText(CStringA text, CStringA fileName) override;
 
 private:
     CCriticalSection m_lock;

@@ -26,10 +26,10 @@ TEST(LogConfig, ProfileIntegerNeverWrapsIntoOne)
     EXPECT_EQ(ParseProfileInteger(L"+-1"), 0);
 }
 
-TEST(LogConfig, PrintSwitchTurnsOnOnlyForOne)
+TEST(LogConfig, PrintSwitchTurnsOnOnlyForOneAndForcedRecordsAlwaysGo)
 {
     struct Case {
-        const char* content;
+        const char* content;  // null: no "logCfg.ini" at all
         bool on;
     } cases[] = {
         {"[Log]\r\nprint=1\r\n", true},       {"[Log]\r\nprint=01\r\n", true},
@@ -37,32 +37,22 @@ TEST(LogConfig, PrintSwitchTurnsOnOnlyForOne)
         {"[Log]\r\nprint=2\r\n", false},      {"[Log]\r\nprint=0\r\n", false},
         {"[Log]\r\nprint=-1\r\n", false},     {"[Log]\r\nprint=yes\r\n", false},
         {"[Log]\r\nother=1\r\n", false},      {"[Other]\r\nprint=1\r\n", false},
+        {nullptr, false},
     };
     for (const Case& c : cases) {
+        const char* name = c.content ? c.content : "no file";
         FrontEnd fe;
-        fe.WriteConfig(c.content);
+        if (c.content) fe.WriteConfig(c.content);
         CLogSave log(fe.Base());
-        EXPECT_EQ(log.IsPrintOn(), c.on) << c.content;
+        EXPECT_EQ(log.IsPrintOn(), c.on) << name;
+        EXPECT_EQ(log.GetLogDir(), fe.Base() + L"ToolLog\\");
+        EXPECT_TRUE(IsFolder(fe.base / L"ToolLog"));
 
         log.WriteLog("plain", "test.txt", false);
-        EXPECT_EQ(CountOccurrences(ReadBytes(fe.LogFile()), "   plain\r\n"), c.on ? 1u : 0u) << c.content;
+        EXPECT_EQ(CountOccurrences(ReadBytes(fe.LogFile()), "   plain\r\n"), c.on ? 1u : 0u) << name;
         log.WriteLog("forced", "test.txt", true);
-        EXPECT_EQ(CountOccurrences(ReadBytes(fe.LogFile()), "   forced\r\n"), 1u) << c.content;
+        EXPECT_EQ(CountOccurrences(ReadBytes(fe.LogFile()), "   forced\r\n"), 1u) << name;
     }
-}
-
-TEST(LogConfig, NoConfigFileWritesOnlyForcedRecords)
-{
-    FrontEnd fe;
-    CLogSave log(fe.Base());
-    EXPECT_FALSE(log.IsPrintOn());
-    EXPECT_EQ(log.GetLogDir(), fe.Base() + L"ToolLog\\");
-    EXPECT_TRUE(IsFolder(fe.base / L"ToolLog"));
-
-    log.WriteLog("dropped", "test.txt", false);
-    EXPECT_FALSE(FileExists(fe.LogFile()));
-    log.WriteLog("kept", "test.txt", true);
-    EXPECT_EQ(CountOccurrences(ReadBytes(fe.LogFile()), "   kept\r\n"), 1u);
 }
 
 TEST(LogConfig, PlainFileNamedToolLogDropsRecordsHarmlessly)
