@@ -1,0 +1,40 @@
+// A stranger's gdiplus.dll, as someone might put it beside the tool: it leaves a marker file when a
+// process loads it, named by PALLUX_PLANTED_MARKER or else beside itself, holding that process's path.
+#include <windows.h>
+
+namespace {
+
+void LeaveMarker(HINSTANCE self)
+{
+    wchar_t marker[MAX_PATH + 16] = {};
+    const DWORD length = GetEnvironmentVariableW(L"PALLUX_PLANTED_MARKER", marker, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        if (GetModuleFileNameW(self, marker, MAX_PATH) == 0) return;
+        lstrcatW(marker, L".loaded");
+    }
+    wchar_t loader[MAX_PATH] = {};
+    const DWORD loaderLength = GetModuleFileNameW(nullptr, loader, MAX_PATH);
+    HANDLE file = CreateFileW(marker, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, loader, loaderLength * sizeof(wchar_t), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace
+
+// What a program importing GDI+ statically needs of it to start at all.
+extern "C" __declspec(dllexport) int WINAPI GdiplusStartup(ULONG_PTR* token, const void*, void*)
+{
+    *token = 0;
+    return 1;  // GenericError: this is not GDI+
+}
+
+extern "C" __declspec(dllexport) void WINAPI GdiplusShutdown(ULONG_PTR) {}
+
+BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) LeaveMarker(self);
+    return TRUE;
+}
