@@ -1,6 +1,9 @@
 // The program's entry: the application object already exists; its InitInstance does the rest.
 #include <windows.h>
 
+#include <cstdlib>
+#include <exception>
+
 #include "framework/WinApp.h"
 
 namespace {
@@ -19,6 +22,14 @@ __attribute__((constructor(101))) void LimitDllSearchToSystemFolder()
 }
 
 }  // namespace
+
+// An exception that nothing catches ends the program as abort() does. The library's own handler
+// would first print the exception's type to a console this windowed program does not have, and
+// brings a C++ name demangler of some 45 KB into the program for it.
+void __gnu_cxx::__verbose_terminate_handler()
+{
+    std::abort();
+}
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
