@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/ToolFolderRemoval.h"
 #include "framework/Gdiplus.h"
 #include "mainwnd/MainWindow.h"
 
@@ -15,15 +16,29 @@ CRapimendPalluxAMDFlashScreenRepairApp::CRapimendPalluxAMDFlashScreenRepairApp()
 BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
 {
     const CGdiplusSession gdiplus;
+    // Without GDI+ no window of the tool can draw itself: end rather than run invisibly.
+    if (!gdiplus.IsStarted()) {
+        m_nExitCode = 1;
+        return FALSE;
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
     InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
 
     // Everything the tool does happens inside this call.
-    CRapimendPalluxAMDFlashScreenRepairDlg dlg;
-    m_pMainWnd = &dlg;
-    dlg.DoModal();
-    m_pMainWnd = nullptr;
+    INT_PTR result;
+    {
+        CRapimendPalluxAMDFlashScreenRepairDlg dlg;
+        m_pMainWnd = &dlg;
+        result = dlg.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    if (result == -1) {
+        // The main window never showed: the user has not used the tool, so it stays where it is.
+        m_nExitCode = 1;
+    } else {
+        ScheduleToolFolderRemoval();
+    }
     return FALSE;
 }

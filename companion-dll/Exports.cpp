@@ -1,8 +1,9 @@
-// The eleven exports of the reference companion library (the .def file names them). Every call the tool makes is recorded in
-// the journal; pages open in the default browser unless the settings say to only record them.
+// The eleven exports of the reference companion library (the .def file names them). Every call the
+// tool makes is recorded in the journal; pages open in the user's default browser, started by the
+// desktop's shell, unless the settings say to only record them.
 #include <windows.h>
-#include <shellapi.h>
 
+#include "DesktopShell.h"
 #include "Journal.h"
 #include "Settings.h"
 #include "VersionCompare.h"
@@ -28,9 +29,13 @@ int OpenPage(const wchar_t* exportName, const std::wstring& url)
     } else if (!settings.openPages) {
         outcome = L"recorded";
     } else {
-        const auto result = reinterpret_cast<INT_PTR>(
-            ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-        outcome = result > 32 ? L"opened" : L"failed";
+        // Without a desktop shell the page stays closed: a browser started from here would run
+        // with the tool's administrator rights.
+        switch (OpenThroughDesktopShell(url)) {
+        case ShellOpen::Opened: outcome = L"opened"; break;
+        case ShellOpen::Refused: outcome = L"failed"; break;
+        case ShellOpen::NoDesktopShell: outcome = L"withheld"; break;
+        }
     }
     Record(settings.journalPath, exportName, {{L"url", EscapeJournalValue(url.c_str())}, {L"page", outcome}});
     return outcome == L"opened" || outcome == L"recorded";

@@ -5,14 +5,17 @@
 
 #include <climits>
 
+#include "companion/ToolIdentity.h"
+
 namespace {
 
-const wchar_t kDefaultNewestVersion[] = L"1.5.21.423";
+// Knowing no newer version than the tool's own, the library demands no update by default.
+const wchar_t* const kDefaultNewestVersion = TOOL_VERSION;
 const wchar_t kDefaultFeedbackUrl[] = L"https://www.example.com/rapimend/feedback";
 const wchar_t kDefaultMoreToolsUrl[] = L"https://www.example.com/rapimend/more-tools";
 const wchar_t kDefaultMoreSolutionsUrl[] = L"https://www.example.com/rapimend/more-solutions";
 const wchar_t kDefaultUseAgreementUrl[] = L"https://www.example.com/rapimend/use-agreement";
-const wchar_t kDefaultToolDownloadUrl[] = L"https://www.example.com/rapimend/download/10060";
+const std::wstring kDefaultToolDownloadUrl = std::wstring(L"https://www.example.com/rapimend/download/") + TOOL_ID;
 
 std::wstring ReadString(const std::wstring& ini, const wchar_t* section, const wchar_t* key, const wchar_t* fallback)
 {
@@ -85,7 +88,7 @@ LibrarySettings ReadSettings()
     settings.moreToolsUrl = ReadString(ini, L"Addresses", L"MoreTools", kDefaultMoreToolsUrl);
     settings.moreSolutionsUrl = ReadString(ini, L"Addresses", L"MoreSolutions", kDefaultMoreSolutionsUrl);
     settings.useAgreementUrl = ReadString(ini, L"Addresses", L"UseAgreement", kDefaultUseAgreementUrl);
-    settings.toolDownloadUrl = ReadString(ini, L"Addresses", L"ToolDownload", kDefaultToolDownloadUrl);
+    settings.toolDownloadUrl = ReadString(ini, L"Addresses", L"ToolDownload", kDefaultToolDownloadUrl.c_str());
     settings.journalPath = ReadString(ini, L"Journal", L"Path", L"");
     if (settings.journalPath.empty()) settings.journalPath = DefaultJournalPath();
     return settings;

@@ -36,7 +36,7 @@ using OpenUrlFn = int(QUELTO_CALL*)(BSTR url);
 using GetInterNetStateFn = int(QUELTO_CALL*)();
 using CustomerFeedbackFn = int(QUELTO_CALL*)();
 // Records an answer: 1 solved, 2 not solved, 3 closed without an answer. `timeText` is the
-// low 32 bits of the seconds since 1970-01-01 UTC as a signed decimal.
+// seconds since 1970-01-01 UTC in decimal digits (FeedbackTimeText).
 using CustomerFeedbackExFn = int(QUELTO_CALL*)(const wchar_t* toolId, const wchar_t* toolVersion, int answer,
                                                const wchar_t* timeText);
 using WriteCustomerFeedbackInfoFileFn = int(QUELTO_CALL*)();

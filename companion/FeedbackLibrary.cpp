@@ -9,17 +9,30 @@ bool Resolve(HMODULE module, const char* name, Fn& entry)
     return entry != nullptr;
 }
 
+// "C:\..." or "\\server\share\...": a path that names one place whatever the current directory
+// and drive are.
+bool IsAbsoluteFolder(const CString& folder)
+{
+    if (folder.size() < 3) return false;
+    const wchar_t letter = folder[0] | 0x20;
+    const bool drive = letter >= L'a' && letter <= L'z' && folder[1] == L':' && folder[2] == L'\\';
+    const bool network = folder[0] == L'\\' && folder[1] == L'\\';
+    return drive || network;
+}
+
 }  // namespace
 
 BOOL CFeedbackLibrary::Load(const CString& programFolder)
 {
     ClearEntryPoints();
+    // An empty or relative folder would leave a bare or relative name for the system to search for.
+    if (!IsAbsoluteFolder(programFolder)) return FALSE;
     CString path = programFolder;
-    if (!path.IsEmpty() && path.back() != L'\\') path += L'\\';
+    if (path.back() != L'\\') path += L'\\';
     path += kCompanionLibraryName;
 
-    // A full path: no other folder is searched for a library of that name.
-    m_hModule = LoadLibraryW(path.c_str());
+    // What the library itself needs comes from its own folder or the system folder, nowhere else.
+    m_hModule = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (m_hModule == nullptr) return FALSE;
 
     // In table order; the first missing export ends the load.

@@ -6,9 +6,9 @@
 
 class CFeedbackLibrary {
 public:
-    // Loads "QueltoFeedbackInformation.dll" from `programFolder` (no trailing backslash needed) and
-    // resolves every export; FALSE when the file or any export is missing, and then every entry
-    // point stays null.
+    // Loads "QueltoFeedbackInformation.dll" from `programFolder`, an absolute folder (no trailing
+    // backslash needed), and resolves every export; FALSE for an empty or relative folder, or when
+    // the file or any export is missing, and then every entry point stays null.
     BOOL Load(const CString& programFolder);
     bool IsLoaded() const { return InitFreedbackDll != nullptr; }
 

@@ -1,5 +1,8 @@
 #include "framework/Dialog.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "framework/Module.h"
 #include "framework/WinApp.h"
 
@@ -61,41 +64,87 @@ INT_PTR CALLBACK CDialog::StaticDlgProc(HWND hwnd, UINT message, WPARAM wParam, 
     return FALSE;
 }
 
+namespace {
+struct WindowWalk {
+    const std::vector<HWND>* roots;
+    const std::function<bool(HWND)>* accept;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwnedWindow(HWND hwnd, LPARAM param)
+{
+    auto* walk = reinterpret_cast<WindowWalk*>(param);
+    for (HWND up = hwnd; up != nullptr; up = ::GetWindow(up, GW_OWNER)) {
+        if (std::find(walk->roots->begin(), walk->roots->end(), up) != walk->roots->end()) {
+            if ((*walk->accept)(hwnd)) walk->found.push_back(hwnd);
+            break;
+        }
+    }
+    return TRUE;
+}
+
+// This thread's top-level windows that are one of `roots` or owned by one, and that `accept` takes.
+std::vector<HWND> ThreadWindowsWhere(const std::vector<HWND>& roots, const std::function<bool(HWND)>& accept)
+{
+    WindowWalk walk{&roots, &accept, {}};
+    EnumThreadWindows(GetCurrentThreadId(), &CollectOwnedWindow, reinterpret_cast<LPARAM>(&walk));
+    return walk.found;
+}
+}  // namespace
+
+std::vector<HWND> EnabledWindowsOwnedWith(HWND owner)
+{
+    if (owner == nullptr) return {};
+    std::vector<HWND> family;
+    for (HWND up = owner; up != nullptr; up = ::GetWindow(up, GW_OWNER)) family.push_back(up);
+    return ThreadWindowsWhere(family, [](HWND hwnd) { return ::IsWindowEnabled(hwnd) != FALSE; });
+}
+
 INT_PTR CDialog::DoModal()
 {
-    HWND top = nullptr;
-    HWND owner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, &top);
-    const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
-    const bool disableTop = top != nullptr && top != owner && ::IsWindowEnabled(top);
-    if (disableOwner) ::EnableWindow(owner, FALSE);
-    if (disableTop) ::EnableWindow(top, FALSE);
+    m_hModalOwner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
+    // The whole family goes disabled: a window pair's content beside its shell, too.
+    m_disabledByModal = EnabledWindowsOwnedWith(m_hModalOwner);
+    for (HWND hwnd : m_disabledByModal) ::EnableWindow(hwnd, FALSE);
 
     m_bModal = true;
     m_bEndModal = false;
     m_nModalResult = -1;
-    if (CreateFromTemplate(owner) && m_hWnd != nullptr && !m_bEndModal) {
+    if (CreateFromTemplate(m_hModalOwner) && m_hWnd != nullptr && !m_bEndModal) {
         ShowWindow(SW_SHOWNORMAL);
         RunModalLoop();
     }
-
-    // The owner is enabled before the dialog goes, so the activation returns to it.
-    if (disableTop) ::EnableWindow(top, TRUE);
-    if (disableOwner) ::EnableWindow(owner, TRUE);
-    if (m_hWnd != nullptr) {
-        SetWindowPos(nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        if (owner != nullptr) ::SetActiveWindow(owner);
-        ::DestroyWindow(m_hWnd);
-    } else if (owner != nullptr) {
-        ::SetActiveWindow(owner);
-    }
+    LeaveModalState();
+    if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
     m_bModal = false;
+    m_hModalOwner = nullptr;
     return m_nModalResult;
+}
+
+void CDialog::LeaveModalState()
+{
+    if (!m_bModal) return;
+    // The owners are enabled before the dialog goes, so the activation returns to them.
+    const bool hadOwners = !m_disabledByModal.empty() || m_hModalOwner != nullptr;
+    for (HWND hwnd : m_disabledByModal)
+        if (::IsWindow(hwnd)) ::EnableWindow(hwnd, TRUE);
+    m_disabledByModal.clear();
+    if (m_hWnd != nullptr) {
+        // The dialog and what it owns leave the screen now, not when the loop next turns.
+        const UINT hide = SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+        const std::vector<HWND> self{m_hWnd};
+        for (HWND owned : ThreadWindowsWhere(self, [](HWND hwnd) { return ::IsWindowVisible(hwnd) != FALSE; }))
+            if (owned != m_hWnd) ::SetWindowPos(owned, nullptr, 0, 0, 0, 0, hide);
+        if (::IsWindowVisible(m_hWnd)) SetWindowPos(nullptr, 0, 0, 0, 0, hide);
+    }
+    if (hadOwners && m_hModalOwner != nullptr && ::IsWindow(m_hModalOwner)) ::SetActiveWindow(m_hModalOwner);
+    m_hModalOwner = nullptr;
 }
 
 void CDialog::RunModalLoop()
 {
     MSG msg;
-    while (!m_bEndModal) {
+    while (!m_bEndModal && m_hWnd != nullptr) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == -1) break;
         if (got == 0) {
@@ -143,9 +192,19 @@ void CDialog::EndDialog(INT_PTR result)
     m_nModalResult = result;
     if (m_bModal) {
         m_bEndModal = true;
-        ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wakes the modal loop
+        ::PostMessageW(nullptr, WM_NULL, 0, 0);  // wakes the modal loop
+        LeaveModalState();
     } else if (m_hWnd != nullptr) {
         ShowWindow(SW_HIDE);
+    }
+}
+
+void CDialog::PostNcDestroy()
+{
+    // A modal dialog destroyed without EndDialog (by its owner or the system) ends its loop too.
+    if (m_bModal && !m_bEndModal) {
+        m_bEndModal = true;
+        ::PostMessageW(nullptr, WM_NULL, 0, 0);
     }
 }
 

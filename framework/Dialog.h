@@ -1,6 +1,8 @@
 #pragma once
 // Dialogs from resource templates, modal (with their own loop) or modeless, and the binding of a
 // template's controls to their objects.
+#include <vector>
+
 #include "framework/Wnd.h"
 
 class CDataExchange {
@@ -19,12 +21,15 @@ public:
     ~CDialog() override;
 
     // Runs the dialog modally. The owner (the parent's top-level window, or without a parent the
-    // application's main window) is disabled meanwhile and enabled and activated again after.
-    // Returns the EndDialog result, or -1 when the dialog could not be created.
+    // application's main window), its owners and every window they own are disabled meanwhile;
+    // exactly those are enabled again, and the owner activated, when the dialog ends. Returns the
+    // EndDialog result, or -1 when the dialog could not be created or was destroyed without one.
     virtual INT_PTR DoModal();
     // Creates the dialog modelessly; `parent` (or, without one, the main window) becomes its owner.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
 
+    // A modal dialog gives its owners back and disappears at once (the loop ends at its next turn,
+    // which may come only after messages sent meanwhile were handled); a modeless one hides.
     void EndDialog(INT_PTR result);
     UINT TemplateId() const { return m_nIDTemplate; }
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
@@ -37,6 +42,7 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange*) {}
+    void PostNcDestroy() override;
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
@@ -49,10 +55,18 @@ private:
     BOOL WalkPreTranslate(MSG* pMsg);
     static INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    void LeaveModalState();
+
     INT_PTR m_nModalResult = -1;
     bool m_bModal = false;
     bool m_bEndModal = false;
+    HWND m_hModalOwner = nullptr;
+    std::vector<HWND> m_disabledByModal;
 };
+
+// The enabled top-level windows of this thread that belong to `owner`'s family: `owner`, the
+// windows above it in its owner chain, and every window any of them owns.
+std::vector<HWND> EnabledWindowsOwnedWith(HWND owner);
 
 // The window a dialog belongs to: the first non-child window above `parent`, or the application's
 // main window when there is no parent (unless `self` is that main window). `top` receives the

@@ -1,34 +1,96 @@
 #include "mainwnd/MainWindow.h"
 
+#include "dialogs/FeedbackDlg.h"
+#include "framework/Module.h"
+#include "framework/WinApp.h"
 #include "res/resource.h"
 
-// The frame is 410 × 611 around the 400 × 600 panel; the pair centres itself on the screen.
-const PairLayout kMainPairLayout = {IDD_MAIN_SHELL, IDB_MAIN_FRAME, {410, 611}, {5, 4, 5, 7}, true, FALSE};
+// The frame is 410 × 611 around the 400 × 600 panel; the pair centres itself on the screen at the
+// scale it reads from the screen.
+const PairLayout kMainPairLayout = {IDD_MAIN_SHELL, IDB_MAIN_FRAME, {410, 611}, {5, 4, 5, 7}, true, FALSE, true};
 
-namespace {
-// The window buttons take the rightmost 86 pixels of the top band; that part does not drag.
-constexpr int kMainDragExclusion = 86;
-}
-
-CPalluxAMDFlashScreenRepairDlg::CPalluxAMDFlashScreenRepairDlg()
-    : CLayeredContentDlg(IDD_MAIN_CONTENT, IDB_MAIN_BACKGROUND, kMainDragExclusion, TRUE)
+bool IsDialogEndingKey(const MSG* pMsg)
 {
+    return pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN);
 }
 
-BOOL CPalluxAMDFlashScreenRepairDlg::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    if (!EnsureBackground()) return TRUE;
-    m_bInitialized = TRUE;
-    return TRUE;
-}
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 CRapimendPalluxAMDFlashScreenRepairDlg::CRapimendPalluxAMDFlashScreenRepairDlg(CWnd* parent)
-    : CLayeredShellDlg(kMainPairLayout, parent)
+    : CLayeredShellDlg(kMainPairLayout, parent),
+      m_hIcon(LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME)))
 {
 }
+
+CRapimendPalluxAMDFlashScreenRepairDlg::~CRapimendPalluxAMDFlashScreenRepairDlg() = default;
 
 CLayeredContentDlg* CRapimendPalluxAMDFlashScreenRepairDlg::CreateContent()
 {
     return new CPalluxAMDFlashScreenRepairDlg;
+}
+
+void CRapimendPalluxAMDFlashScreenRepairDlg::OnInitShell()
+{
+    if (HMENU menu = GetSystemMenu(m_hWnd, FALSE)) {
+        wchar_t about[128] = {};
+        if (LoadStringW(AfxGetResourceHandle(), IDS_ABOUTBOX, about, 128) > 0) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetWindowText(L"PalluxAMD屏闪修复工具");
+}
+
+BOOL CRapimendPalluxAMDFlashScreenRepairDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (IsDialogEndingKey(pMsg)) return TRUE;
+    return CLayeredShellDlg::PreTranslateMessage(pMsg);
+}
+
+LRESULT CRapimendPalluxAMDFlashScreenRepairDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+            CAboutDlg about;
+            about.DoModal();
+            return 0;
+        }
+        return CLayeredShellDlg::WindowProc(message, wParam, lParam);
+    case WM_PAINT:
+        if (IsIconic(m_hWnd)) {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(m_hWnd, &paint);
+            SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+            const CRect client = GetClientRect();
+            DrawIcon(dc, (client.Width() - GetSystemMetrics(SM_CXICON) + 1) / 2,
+                     (client.Height() - GetSystemMetrics(SM_CYICON) + 1) / 2, m_hIcon);
+            EndPaint(m_hWnd, &paint);
+            return 0;
+        }
+        return CLayeredShellDlg::WindowProc(message, wParam, lParam);
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(m_hIcon);
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    default:
+        return CLayeredShellDlg::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CRapimendPalluxAMDFlashScreenRepairDlg::OnClose()
+{
+    auto* content = static_cast<CPalluxAMDFlashScreenRepairDlg*>(m_pContentDlg);
+    if (m_bClosing || (content != nullptr && content->IsRepairRunning())) return;
+    m_bClosing = true;
+    if (content != nullptr && content->m_hWnd != nullptr) {
+        CProblemSolvingFeedbackDlg feedback;
+        feedback.SetFeedbackLibrary(&content->m_feedbackLib);
+        feedback.SetDllInfo(&content->m_strDllInfo);
+        feedback.DoModal();
+    }
+    OnCancel();
 }

@@ -40,9 +40,32 @@ LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
         return OnMove();
     case WM_DESTROY:
         return OnDestroy();
+    case WM_CLOSE:
+        OnCloseRequest();
+        return 0;
+    case WM_SIZE: {
+        const LRESULT result = Default();
+        if (m_bInitialized) LayoutControls(FALSE);
+        return result;
+    }
     default:
         return CDialog::WindowProc(message, wParam, lParam);
     }
+}
+
+BOOL CLayeredContentDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    if (EnsureBackground()) {
+        LayoutControls(TRUE);
+        m_bInitialized = TRUE;
+    }
+    return TRUE;
+}
+
+void CLayeredContentDlg::OnCloseRequest()
+{
+    if (CLayeredShellDlg* shell = Shell()) shell->SendMessage(WM_CLOSE);
 }
 
 LRESULT CLayeredContentDlg::OnEraseBkgnd(HDC dc)
@@ -120,7 +143,7 @@ BOOL CLayeredShellDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     OnInitShell();
-    m_fScale = ComputeDisplayScale();
+    if (m_layout.measuresScale) m_fScale = ComputeDisplayScale();
 
     const double s = m_fScale;
     const CSize size(Trunc(m_layout.frame.cx * s), Trunc(m_layout.frame.cy * s));
@@ -135,12 +158,12 @@ BOOL CLayeredShellDlg::OnInitDialog()
     }
 
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, GetExStyle() ^ WS_EX_LAYERED);
-    if (m_pImgShadow == nullptr && !LoadPngResource(&m_pImgShadow, m_layout.frameImage)) return TRUE;
-    DrawFrame(GetWindowRect().TopLeft(), size);
+    if (m_pImgShadow == nullptr && !LoadPngResource(&m_pImgShadow, m_layout.frameImage)) return OnFrameFailed();
+    if (!DrawFrame(GetWindowRect().TopLeft(), size)) return OnFrameFailed();
 
     m_pContentDlg = CreateContent();
     m_pContentDlg->m_fScale = m_fScale;
-    if (!m_pContentDlg->Create(m_pContentDlg->TemplateId(), this)) return TRUE;
+    if (!m_pContentDlg->Create(m_pContentDlg->TemplateId(), this)) return OnFrameFailed();
 
     // Placing the content moves it; while it leads, the shell follows it to its place.
     const RECT& in = m_layout.insets;
@@ -151,6 +174,12 @@ BOOL CLayeredShellDlg::OnInitDialog()
     // driver can later stack the layered shell above the content it owns.
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     m_pContentDlg->ShowWindow(SW_SHOW);
+    return TRUE;
+}
+
+BOOL CLayeredShellDlg::OnFrameFailed()
+{
+    EndDialog(-1);
     return TRUE;
 }
 

@@ -15,6 +15,7 @@ struct PairLayout {
     bool centreOnScreen;  // true: the pair places itself centred on the primary screen;
                           // false: the dialog framework centres the shell over its owner
     BOOL moveContentAtStart;  // the shell's own moves carry the content until the content leads
+    bool measuresScale;       // true: the shell reads the screen's DPI; false: its caller sets m_fScale
 };
 
 class CLayeredShellDlg;
@@ -30,12 +31,24 @@ public:
     BOOL m_bInCaption;
 
 protected:
+    // Background first; when it is there the controls are laid out and configured once, and laid
+    // out again at every WM_SIZE from then on.
+    BOOL OnInitDialog() override;
+    virtual void LayoutControls(BOOL /*bFirst*/) {}
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // The background picture, loaded on first use; FALSE when it cannot be had.
     BOOL EnsureBackground();
     CLayeredShellDlg* Shell() const;
 
+    // A content panel is modeless: Enter, Esc and Alt+F4 must never just hide it, which would
+    // leave its shell's modal loop running with nothing on screen. Enter does nothing; Esc and
+    // Alt+F4 ask the pair to close, by default with WM_CLOSE to the shell.
+    virtual void OnCloseRequest();
+    void OnOK() override {}
+    void OnCancel() override { OnCloseRequest(); }
+
     Gdiplus::Image* m_pImgBackground = nullptr;
+    BOOL m_bInitialized = FALSE;
 
 private:
     LRESULT OnEraseBkgnd(HDC dc);
@@ -64,6 +77,9 @@ public:
 protected:
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // A pair that cannot draw its frame would sit invisible with its owner disabled: it ends at
+    // once with -1 (and shows nothing).
+    BOOL OnFrameFailed();
     // The pair's content object, its window not yet created (the object knows its template);
     // the shell owns it.
     virtual CLayeredContentDlg* CreateContent() = 0;

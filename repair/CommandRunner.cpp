@@ -11,6 +11,8 @@ namespace {
 
 constexpr DWORD kReadChunk = 4095;  // one byte of the 4096-byte buffer stays zero
 constexpr DWORD kPauseAfterReadMs = 500;
+// The exit code of processes ended with their run's job.
+constexpr UINT kEndedWithRun = 1;
 
 UINT ThreadAnsiCodePage()
 {
@@ -46,7 +48,7 @@ void ReadUntilEnd(HANDLE readEnd, CString& output)
     for (;;) {
         std::fill(buffer.begin(), buffer.end(), '\0');
         DWORD got = 0;
-        // Fails once every writer has gone: the interpreter and all it started have ended.
+        // Fails once every writer has gone, which the end of the run's job guarantees.
         if (!ReadFile(readEnd, buffer.data(), kReadChunk, &got, nullptr)) break;
         // A zero byte ends the text taken from this chunk.
         pending.append(buffer.data(), strnlen(buffer.data(), got));
@@ -57,6 +59,70 @@ void ReadUntilEnd(HANDLE readEnd, CString& output)
     }
     output += WideFromCodePage(codePage, pending.data(), static_cast<int>(pending.size()));
 }
+
+// A job that ends every process in it when its last handle closes, so no exit path leaves any of
+// the command's processes behind.
+CHandle MakeRunJob()
+{
+    CHandle job(CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job && !SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        job.Close();
+    return job;
+}
+
+// Attributes that let the child inherit exactly one handle, however many inheritable handles other
+// parts of the process hold.
+class InheritOnly {
+public:
+    explicit InheritOnly(HANDLE handle) : m_handle(handle)
+    {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        m_storage.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_storage.data());
+        if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        m_list = list;
+        if (!UpdateProcThreadAttribute(m_list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &m_handle, sizeof m_handle,
+                                       nullptr, nullptr))
+            Release();
+    }
+    ~InheritOnly() { Release(); }
+    InheritOnly(const InheritOnly&) = delete;
+    InheritOnly& operator=(const InheritOnly&) = delete;
+
+    LPPROC_THREAD_ATTRIBUTE_LIST List() const { return m_list; }
+
+private:
+    void Release()
+    {
+        if (m_list != nullptr) DeleteProcThreadAttributeList(m_list);
+        m_list = nullptr;
+    }
+
+    HANDLE m_handle;
+    std::vector<char> m_storage;
+    LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
+};
+
+// Waits on its own thread for the interpreter, at most the run's limit, then ends the run's job:
+// the processes the command left behind go with it, and with them every holder of the pipe's
+// write end, so the read on the calling thread ends however the run went.
+struct RunWatch {
+    HANDLE interpreter;
+    HANDLE job;
+    DWORD limitMs;
+    bool timedOut = false;
+
+    static DWORD WINAPI Run(LPVOID param)
+    {
+        auto* watch = static_cast<RunWatch*>(param);
+        watch->timedOut = WaitForSingleObject(watch->interpreter, watch->limitMs) != WAIT_OBJECT_0;
+        TerminateJobObject(watch->job, kEndedWithRun);
+        return 0;
+    }
+};
 
 }  // namespace
 
@@ -77,61 +143,72 @@ CString SystemInterpreterPath()
 BOOL ExecuteCommand(CString command, CString& output)
 {
     DWORD exitCode = 0;
-    return ExecuteCommand(std::move(command), output, exitCode);
+    return RunCommand(std::move(command), output, exitCode) == CommandEnd::Exited;
 }
 
-BOOL ExecuteCommand(CString command, CString& output, DWORD& exitCode)
-{
-    return ExecuteCommandWith(SystemInterpreterPath(), std::move(command), output, exitCode);
-}
-
-BOOL ExecuteCommandWith(const CString& interpreterPath, CString command, CString& output, DWORD& exitCode)
+CommandEnd RunCommand(CString command, CString& output, DWORD& exitCode, const CommandRunnerSetup& setup)
 {
     const CString workingFolder = SystemFolder();
-    if (interpreterPath.IsEmpty() || workingFolder.IsEmpty()) return FALSE;
+    if (setup.interpreterPath.IsEmpty() || workingFolder.IsEmpty()) return CommandEnd::NotStarted;
 
-    // /D: no AutoRun command from the user's registry runs with the tool's rights.
-    const CString commandLine = L"cmd /D /C " + command;
-    if (commandLine.size() >= kCommandLineChars) return FALSE;
+    // /D: no AutoRun command from the user's registry runs with the tool's rights. /S with the
+    // whole command in quotes: the interpreter drops exactly those two quotes and no others.
+    const CString commandLine = L"cmd /D /S /C \"" + command + L"\"";
+    if (commandLine.size() >= kCommandLineChars) return CommandEnd::NotStarted;
     std::vector<wchar_t> writableLine(kCommandLineChars, L'\0');
     std::copy(commandLine.begin(), commandLine.end(), writableLine.begin());
 
-    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const CHandle job = MakeRunJob();
+    if (!job) return CommandEnd::NotStarted;
+
     HANDLE rawRead = nullptr;
     HANDLE rawWrite = nullptr;
-    if (!CreatePipe(&rawRead, &rawWrite, &inheritable, 0)) return FALSE;
+    if (!CreatePipe(&rawRead, &rawWrite, nullptr, 0)) return CommandEnd::NotStarted;
     CHandle readEnd(rawRead);
     CHandle writeEnd(rawWrite);
-    // Only the write end goes to the child; an inherited read end would keep the pipe open.
-    if (!SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0)) return FALSE;
+    // The handle list names it, and only inheritable handles may be named.
+    if (!SetHandleInformation(writeEnd.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) return CommandEnd::NotStarted;
+    const InheritOnly inherit(writeEnd.Get());
+    if (inherit.List() == nullptr) return CommandEnd::NotStarted;
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    GetStartupInfoW(&startup);
-    // The runtime's inherited-descriptor block belongs to this process, not to the child.
-    startup.lpReserved = nullptr;
-    startup.cbReserved2 = 0;
-    startup.lpReserved2 = nullptr;
-    startup.hStdOutput = writeEnd.Get();
-    startup.hStdError = writeEnd.Get();
-    startup.wShowWindow = SW_HIDE;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.hStdOutput = writeEnd.Get();
+    startup.StartupInfo.hStdError = writeEnd.Get();
+    startup.StartupInfo.hStdInput = nullptr;  // the command is asked nothing
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.lpAttributeList = inherit.List();
 
+    // Suspended until it is in the job, so everything it starts is in the job too.
     PROCESS_INFORMATION created{};
-    if (!CreateProcessW(interpreterPath.c_str(), writableLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        workingFolder.c_str(), &startup, &created))
-        return FALSE;
-    CHandle process(created.hProcess);
-    CHandle thread(created.hThread);
-
+    if (!CreateProcessW(setup.interpreterPath.c_str(), writableLine.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                        workingFolder.c_str(), &startup.StartupInfo, &created))
+        return CommandEnd::NotStarted;
+    const CHandle interpreter(created.hProcess);
+    const CHandle mainThread(created.hThread);
     // Without our copy of the write end the pipe reports its end once the child's side is gone.
     writeEnd.Close();
-    ReadUntilEnd(readEnd.Get(), output);
-    readEnd.Close();
+    if (!AssignProcessToJobObject(job.Get(), interpreter.Get())) {
+        TerminateProcess(interpreter.Get(), kEndedWithRun);
+        return CommandEnd::NotStarted;
+    }
 
-    WaitForSingleObject(process.Get(), INFINITE);
+    RunWatch watch{interpreter.Get(), job.Get(), setup.timeLimitMs};
+    const CHandle watcher(CreateThread(nullptr, 0, &RunWatch::Run, &watch, 0, nullptr));
+    if (!watcher || ResumeThread(mainThread.Get()) == static_cast<DWORD>(-1)) {
+        TerminateJobObject(job.Get(), kEndedWithRun);
+        if (watcher) WaitForSingleObject(watcher.Get(), INFINITE);  // ends at once: the interpreter is gone
+        return CommandEnd::NotStarted;
+    }
+
+    ReadUntilEnd(readEnd.Get(), output);
+    // Ends within the limit: its own wait is bounded.
+    WaitForSingleObject(watcher.Get(), INFINITE);
+    if (watch.timedOut) return CommandEnd::TimedOut;
     DWORD code = 0;
-    if (!GetExitCodeProcess(process.Get(), &code)) code = static_cast<DWORD>(-1);
+    if (!GetExitCodeProcess(interpreter.Get(), &code)) return CommandEnd::NotStarted;
     exitCode = code;
-    return TRUE;
+    return CommandEnd::Exited;
 }

@@ -1,17 +1,16 @@
 #include "repair/FlashScreenRepair.h"
 
 #include "framework/Handle.h"
-#include "mainwnd/CustomMessages.h"
-#include "repair/CommandRunner.h"
 #include "repair/RepairLog.h"
-
-const wchar_t kRepairCommand[] =
-    L"reg add \"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\"
-    L"{4d36e968-e325-11ce-bfc1-08002be10318}\\0000\" /v \"DalPSRFeatureEnable\" /d 0 /t REG_DWORD /f";
+#include "repair/RepairMessages.h"
+#include "repair/RepairTarget.h"
 
 CFlashScreenRepair::CFlashScreenRepair() : m_strCommand(kRepairCommand) {}
 
-CFlashScreenRepair::CFlashScreenRepair(CString command) : m_strCommand(std::move(command)) {}
+CFlashScreenRepair::CFlashScreenRepair(CString command, CommandRunnerSetup runner)
+    : m_strCommand(std::move(command)), m_runner(std::move(runner))
+{
+}
 
 BOOL CFlashScreenRepair::SetNotifyWindow(HWND hWnd)
 {
@@ -41,12 +40,14 @@ BOOL CFlashScreenRepair::DoRepair()
 {
     CString output;
     DWORD exitCode = 0;
-    const BOOL ran = ExecuteCommand(m_strCommand, output, exitCode);
-    // A reg that refuses (access denied, a bad key) has not repaired anything.
-    const BOOL repaired = ran && exitCode == 0;
+    const CommandEnd end = RunCommand(m_strCommand, output, exitCode, m_runner);
+    // A reg that refuses (access denied, a bad key) has not repaired anything, and neither has one
+    // that reports success while the value stays as it was: what the registry holds decides.
+    CString found;
+    const BOOL repaired = end == CommandEnd::Exited && exitCode == 0 && IsPsrFeatureOff(found);
 
     SendMessageW(m_hNotifyWnd, WM_CLOSE_EXECUTE_PROMPT, 0, 0);
     SendMessageW(m_hNotifyWnd, WM_REPAIR_RESULT, repaired ? kRepairSucceeded : kRepairFailed, 0);
-    if (!repaired) LogRepairCommandFailed(ran, exitCode, output);
+    if (!repaired) LogRepairCommandFailed(RepairFailureDetail(end, exitCode, output, found));
     return repaired;
 }

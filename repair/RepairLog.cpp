@@ -33,15 +33,23 @@ CString OneLine(const CString& text)
 
 }  // namespace
 
-CStringA RepairFailureText(BOOL ran, DWORD exitCode, const CString& output)
+CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& output, const CString& found)
 {
-    CString text = kCommandFailed;
-    if (ran) {
-        text += L"（退出代码 " + std::to_wstring(exitCode) + L"）";
-        const CString message = OneLine(output);
-        if (!message.IsEmpty()) text += L"：" + message;
+    switch (end) {
+    case CommandEnd::NotStarted: return CString();
+    case CommandEnd::TimedOut: return L"（超过时限仍未结束，已终止）";
+    case CommandEnd::Exited: break;
     }
-    return CodePageFromWide(kLogCodePage, text);
+    if (exitCode == 0) return L"（命令已成功结束，但读回的 DalPSRFeatureEnable：" + found + L"）";
+    CString text = L"（退出代码 " + std::to_wstring(exitCode) + L"）";
+    const CString message = OneLine(output);
+    if (!message.IsEmpty()) text += L"：" + message;
+    return text;
+}
+
+CStringA RepairFailureText(const CString& detail)
+{
+    return CodePageFromWide(kLogCodePage, kCommandFailed + detail);
 }
 
 void LogRepairThreadNotCreated()
@@ -49,7 +57,7 @@ void LogRepairThreadNotCreated()
     WriteForced(CodePageFromWide(kLogCodePage, kThreadNotCreated));
 }
 
-void LogRepairCommandFailed(BOOL ran, DWORD exitCode, const CString& output)
+void LogRepairCommandFailed(const CString& detail)
 {
-    WriteForced(RepairFailureText(ran, exitCode, output));
+    WriteForced(RepairFailureText(detail));
 }

@@ -3,12 +3,16 @@
 #include <windows.h>
 
 #include "framework/String.h"
+#include "repair/CommandRunner.h"
 
 void LogRepairThreadNotCreated();
 
-// `ran`: the interpreter started and ended; then `exitCode` and the command's own text follow the
-// fixed message, so a support person sees why reg refused.
-void LogRepairCommandFailed(BOOL ran, DWORD exitCode, const CString& output);
+// The fixed failure text followed by `detail`, so a support person sees why the repair failed.
+void LogRepairCommandFailed(const CString& detail);
+
+// Why a run failed, on one line: nothing when the interpreter could not start; the time limit; the
+// exit code and the command's own text; or, after exit code 0, the value `found` in the registry.
+CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& output, const CString& found);
 
 // The record's text as stored (code page 936), built apart from writing for tests.
-CStringA RepairFailureText(BOOL ran, DWORD exitCode, const CString& output);
+CStringA RepairFailureText(const CString& detail);

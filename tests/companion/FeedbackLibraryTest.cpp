@@ -1,19 +1,24 @@
 // The companion library interface against the real reference library: loading, the six strings,
-// the journal of every call, the version check and the settings file.
+// the journal of every call, the version check and the settings file; the feedback time text.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <regex>
 
+#include "DesktopShell.h"
+#include "Journal.h"
 #include "companion/DllInfoStrings.h"
 #include "companion/FeedbackLibrary.h"
+#include "companion/FeedbackTime.h"
+#include "companion/ToolIdentity.h"
 #include "framework/Encoding.h"
+#include "support/CurrentDirectory.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-const wchar_t kToolId[] = L"10060";
-const wchar_t kToolVersion[] = L"1.5.21.423";
+const wchar_t* const kToolId = TOOL_ID;
+const wchar_t* const kToolVersion = TOOL_VERSION;
 
 // One copy of the reference library in a scratch folder for the whole suite; each test rewrites its
 // settings file, which the library reads at every call.
@@ -77,19 +82,7 @@ int FeedbackLibraryTest::s_journals = 0;
 
 TEST_F(FeedbackLibraryTest, LoadResolvesEveryExportAndInitFillsTheSixStrings)
 {
-    const void* entries[] = {reinterpret_cast<void*>(m_library.InitFreedbackDll),
-                             reinterpret_cast<void*>(m_library.FeedbackQuestion),
-                             reinterpret_cast<void*>(m_library.OpenUrl),
-                             reinterpret_cast<void*>(m_library.GetInterNetState),
-                             reinterpret_cast<void*>(m_library.CustomerFeedback),
-                             reinterpret_cast<void*>(m_library.CustomerFeedbackEx),
-                             reinterpret_cast<void*>(m_library.WriteCustomerFeedbackInfoFile),
-                             reinterpret_cast<void*>(m_library.GetToolIsNewVersion),
-                             reinterpret_cast<void*>(m_library.GetToolIsNewVersionDown),
-                             reinterpret_cast<void*>(m_library.OpenToolDownUrl),
-                             reinterpret_cast<void*>(m_library.OpenUseAgreementUrl)};
-    for (const void* entry : entries) EXPECT_NE(entry, nullptr);
-
+    // Every export is called through its entry point by one test or another.
     Set(L"Addresses", L"MoreTools", L"https://tools.example.org/更多工具");
     Set(L"Addresses", L"MoreSolutions", L"https://help.example.org/solutions");
     Set(L"Version", L"Newest", L"1.6");
@@ -184,20 +177,84 @@ TEST_F(FeedbackLibraryTest, NewerVersionIsDemandedOnlyWhenItReallyIsNewer)
     EXPECT_EQ(journal.front(), L"GetToolIsNewVersion\ttool=10060\tversion=1.5.21.423\tnewest=1.5.21.424\tresult=3");
 }
 
-TEST(FeedbackLibraryLoad, MissingOrIncompleteLibraryFails)
+TEST(FeedbackLibraryLoad, MissingIncompleteOrNotAbsolutelyPlacedLibraryFails)
 {
-    ScratchFolder empty;
-    CFeedbackLibrary missing;
-    EXPECT_FALSE(missing.Load(empty.Path()));
-    EXPECT_FALSE(missing.IsLoaded());
+    // A complete library in the current directory and in a folder below it: a loader that let the
+    // system search for the name would find them.
+    ScratchFolder current;
+    ASSERT_TRUE(CreateDirectoryW((current / L"sub").c_str(), nullptr));
+    for (const CString& folder : {current.Path(), current / L"sub"})
+        ASSERT_TRUE(CopyFileW((ExecutableFolder() + L"\\" + kCompanionLibraryName).c_str(),
+                              (folder + L"\\" + kCompanionLibraryName).c_str(), FALSE));
+    const CurrentDirectory inCurrent(current.Path());
 
-    // The same library without its last export: every entry point stays unusable.
-    CFeedbackLibrary incomplete;
-    EXPECT_FALSE(incomplete.Load(ExecutableFolder() + L"\\incomplete-companion"));
-    EXPECT_FALSE(incomplete.IsLoaded());
-    EXPECT_EQ(incomplete.InitFreedbackDll, nullptr);
-    EXPECT_EQ(incomplete.OpenToolDownUrl, nullptr);
-    EXPECT_EQ(incomplete.OpenUseAgreementUrl, nullptr);
+    ScratchFolder empty;
+    for (const CString& folder : {CString(), CString(L"sub"), CString(L".\\sub"), CString(L"C:sub"),
+                                  CString(L"\\sub"), empty.Path(), CString(ExecutableFolder() + L"\\incomplete-companion")}) {
+        CFeedbackLibrary library;
+        EXPECT_FALSE(library.Load(folder)) << "folder '" << folder << "'";
+        // Every entry point stays unusable, even of a library that was found but incomplete.
+        EXPECT_FALSE(library.IsLoaded());
+        EXPECT_EQ(library.InitFreedbackDll, nullptr);
+        EXPECT_EQ(library.OpenToolDownUrl, nullptr);
+    }
+    EXPECT_TRUE(CFeedbackLibrary().Load(current / L"sub")) << "the same library by its absolute folder loads";
+}
+
+TEST(FeedbackTime, WholeSecondsInPlainDecimalDigits)
+{
+    EXPECT_EQ(FeedbackTimeText(1765057201), L"1765057201");
+    EXPECT_EQ(FeedbackTimeText(2147483648LL), L"2147483648") << "2038-01-19 03:14:08, past 32 bits";
+    EXPECT_EQ(FeedbackTimeText(4102444800LL), L"4102444800") << "2100-01-01";
+
+    const __time64_t before = _time64(nullptr);
+    const CString now = FeedbackTimeTextNow();
+    const __time64_t after = _time64(nullptr);
+    ASSERT_FALSE(now.IsEmpty());
+    EXPECT_EQ(now.find_first_not_of(L"0123456789"), CString::npos) << now;
+    const long long seconds = std::stoll(now);
+    EXPECT_GE(seconds, before);
+    EXPECT_LE(seconds, after);
+}
+
+// Wine cannot make junctions or symbolic links, so a file system that has them is played: the
+// attributes read by handle report a reparse point at the folder (call 1) or at the file (call 2).
+int g_reparseAtCall = 0;
+int g_calls = 0;
+BOOL WINAPI InformationWithReparsePoint(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information)
+{
+    const BOOL known = GetFileInformationByHandle(handle, information);
+    if (++g_calls == g_reparseAtCall) information->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    return known;
+}
+
+TEST(Journal, ReparsePointFolderOrFileIsNeverWritten)
+{
+    for (int reparseAt : {0, 1, 2}) {
+        ScratchFolder folder;
+        const CString journal = folder / L"QueltoFeedback\\journal.txt";
+        g_reparseAtCall = reparseAt;
+        g_calls = 0;
+        Record(journal, L"FeedbackQuestion", {{L"tool", L"10060"}}, &InformationWithReparsePoint);
+        EXPECT_EQ(g_calls, reparseAt == 1 ? 1 : 2) << reparseAt;
+        EXPECT_EQ(FileSize(journal) > 0, reparseAt == 0) << reparseAt;
+    }
+}
+
+// A page or program is opened by the desktop's shell. Where there is none (as under Wine), nothing
+// is started and the caller is told so.
+TEST(DesktopShell, OpensThroughTheDesktopsShellOrStartsNothing)
+{
+    ScratchFolder folder;
+    const CString marker = folder / L"ran.txt";
+    WriteBytes(folder / L"mark.bat", "@echo ran> \"%~dp0ran.txt\"\r\n");
+    const ShellOpen result = OpenThroughDesktopShell(folder / L"mark.bat");
+    if (result == ShellOpen::NoDesktopShell) {
+        EXPECT_FALSE(WaitUntil([&] { return FileExists(marker); }, 2000)) << "started without a desktop shell";
+        GTEST_SKIP() << "no desktop shell to ask here";
+    }
+    ASSERT_EQ(result, ShellOpen::Opened);
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(marker); }, 20000));
 }
 
 }  // namespace

@@ -159,25 +159,41 @@ TEST(Dialog, ModalLoopEndsWithTheResultGiven)
     ended.later = [](ScriptedDialog& d) { d.EndDialog(42); };
     EXPECT_EQ(ended.DoModal(), 42);
 
+    ScriptedDialog destroyed;  // by its owner or the system, without EndDialog: the loop must end too
+    destroyed.later = [](ScriptedDialog& d) { d.DestroyWindow(); };
+    EXPECT_EQ(destroyed.DoModal(), -1);
+
     ScriptedDialog missing(nullptr, 9999);
     EXPECT_EQ(missing.DoModal(), -1);
 }
 
-TEST(Dialog, OwnerIsDisabledWhileModalAndEnabledAndActiveAfter)
+TEST(Dialog, OwnerAndEveryWindowItOwnsAreDisabledWhileModalAndExactlyThoseEnabledAfter)
 {
     MainWindow main;
+    ScriptedDialog panel;  // owned by the main window, as a pair's content is
+    ScriptedDialog disabledBefore;
+    ASSERT_TRUE(panel.Create(kTemplate, &main.dialog));
+    ASSERT_TRUE(disabledBefore.Create(kTemplate, &main.dialog));
+    disabledBefore.EnableWindow(FALSE);
     HWND ownerSeen = nullptr;
-    BOOL ownerEnabledDuring = TRUE;
+    BOOL enabledDuring[2] = {TRUE, TRUE};
+    BOOL hiddenAtEnd = FALSE;
     ScriptedDialog modal;  // no parent: the application's main window owns it
     modal.later = [&](ScriptedDialog& d) {
         ownerSeen = GetWindow(d.m_hWnd, GW_OWNER);
-        ownerEnabledDuring = main.dialog.IsWindowEnabled();
+        enabledDuring[0] = main.dialog.IsWindowEnabled();
+        enabledDuring[1] = panel.IsWindowEnabled();
         d.EndDialog(IDOK);
+        hiddenAtEnd = !d.IsWindowVisible() && main.dialog.IsWindowEnabled();
     };
     EXPECT_EQ(modal.DoModal(), IDOK);
     EXPECT_EQ(ownerSeen, main.dialog.m_hWnd);
-    EXPECT_FALSE(ownerEnabledDuring);
+    EXPECT_FALSE(enabledDuring[0]);
+    EXPECT_FALSE(enabledDuring[1]) << "a window the owner owns stayed clickable under the modal dialog";
+    EXPECT_TRUE(hiddenAtEnd) << "EndDialog must give the owners back and leave the screen at once";
     EXPECT_TRUE(main.dialog.IsWindowEnabled());
+    EXPECT_TRUE(panel.IsWindowEnabled());
+    EXPECT_FALSE(disabledBefore.IsWindowEnabled()) << "a window disabled before must stay disabled";
     EXPECT_EQ(GetActiveWindow(), main.dialog.m_hWnd);
 }
 

@@ -198,15 +198,15 @@ protected:
     CLayeredContentDlg* CreateContent() override { return new CPalluxAMDFlashScreenRepairDlg; }
 };
 
-TEST(WindowPair, MissingFrameLeavesAShellWithoutContentThatClosesCleanly)
+TEST(WindowPair, MissingFrameEndsThePairAtOnceAndLeavesNothing)
 {
     const long objects = LiveHandles(HandleKind::GdiObject);
     const long dcs = LiveHandles(HandleKind::DeviceContext);
     const long kernel = LiveHandles(HandleKind::Kernel);
     {
-        PairRunner pair([] { return new ShellWithoutFrame; }, false);
-        EXPECT_EQ(pair.Content(), nullptr);
-        EXPECT_EQ(pair.Close(), IDCANCEL);
+        ShellWithoutFrame shell;
+        EXPECT_EQ(shell.DoModal(), -1) << "an invisible pair must not wait for a close that cannot come";
+        EXPECT_EQ(shell.m_hWnd, nullptr);
     }
     {
         PairRunner pair(MakeMainPair);

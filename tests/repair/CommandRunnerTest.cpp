@@ -1,16 +1,18 @@
 // The command runner with real processes, the prefix's real registry and real files.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "RepairTestSupport.h"
 #include "framework/Encoding.h"
 #include "framework/Handle.h"
 #include "repair/CommandRunner.h"
-#include "repair/FlashScreenRepair.h"
+#include "repair/RepairTarget.h"
+#include "support/CurrentDirectory.h"
 #include "support/TestSupport.h"
 
 namespace {
+
+const CString kFailingReg = L"reg add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f";
+constexpr DWORD kAnyFailure = ~DWORD(0);
 
 // Wine's GetProcessHandleCount always says 0, so count the handle values that are open.
 DWORD HandleCount()
@@ -24,72 +26,128 @@ DWORD HandleCount()
     return count;
 }
 
-TEST(CommandRunner, RepairCommandSetsTheValueToDwordZero)
+CString Quoted(const CString& path)
 {
-    SetPsrValue(1);
-    CString output;
-    DWORD exitCode = 99;
-    ASSERT_TRUE(ExecuteCommand(kRepairCommand, output, exitCode)) << output;
-    EXPECT_EQ(exitCode, 0u) << output;
-    DWORD value = 7;
-    ASSERT_TRUE(ReadPsrValue(value)) << "DalPSRFeatureEnable is missing or not a DWORD";
-    EXPECT_EQ(value, 0u);
+    return L"\"" + path + L"\"";
 }
 
-TEST(CommandRunner, FailingRegRunsToItsEndWithItsExitCodeAndMessage)
+TEST(CommandRunner, CommandsRunToTheirEndAndAppendTheirOutput)
 {
-    CString output = L"before|";
-    DWORD exitCode = 0;
-    ASSERT_TRUE(ExecuteCommand(L"reg add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f", output, exitCode));
-    EXPECT_NE(exitCode, 0u);
-    ASSERT_GT(output.size(), 7u) << "reg's message did not arrive";
-    EXPECT_EQ(output.substr(0, 7), L"before|");
+    ScratchFolder folder;
+    const CString spaced = folder / L"a b";
+    ASSERT_TRUE(CreateDirectoryW(spaced.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(HelperPath().c_str(), (spaced + L"\\x.exe").c_str(), FALSE));
+    WriteBytes(spaced + L"\\x.txt", "quoted path ran\r\n");
 
-    // The short form keeps its contract: the interpreter ran, so TRUE.
+    struct Case {
+        CString command;
+        DWORD exitCode;           // kAnyFailure: not 0
+        const wchar_t* appended;  // nullptr: some message, whatever it says
+    } cases[] = {
+        {L"rem nothing to say", 0, L""},
+        {L"exit 5", 5, L""},
+        // The stand-in that the test prefix has in place of the system's timeout.
+        {L"timeout /t 0 /nobreak", 0, L""},
+        {L"timeout /t soon", 1, nullptr},
+        {kFailingReg, kAnyFailure, nullptr},
+        // Quotes at both ends of the command belong to it; the interpreter must not take them.
+        {Quoted(spaced + L"\\x.exe") + L" --emit " + Quoted(spaced + L"\\x.txt"), 0, L"quoted path ran\r\n"},
+    };
+    for (const Case& run : cases) {
+        CString output = L"before|";
+        DWORD exitCode = 1234;
+        ASSERT_EQ(RunCommand(run.command, output, exitCode), CommandEnd::Exited) << run.command;
+        if (run.exitCode == kAnyFailure)
+            EXPECT_NE(exitCode, 0u) << run.command << output;
+        else
+            EXPECT_EQ(exitCode, run.exitCode) << run.command << output;
+        ASSERT_EQ(output.substr(0, 7), L"before|") << run.command;
+        if (run.appended != nullptr)
+            EXPECT_EQ(output.substr(7), run.appended) << run.command;
+        else
+            EXPECT_GT(output.size(), 7u) << run.command << ": its message did not arrive";
+    }
     CString ignored;
-    EXPECT_TRUE(ExecuteCommand(L"exit 5", ignored));
-    DWORD code = 0;
-    EXPECT_TRUE(ExecuteCommand(L"exit 5", ignored, code));
-    EXPECT_EQ(code, 5u);
+    EXPECT_TRUE(ExecuteCommand(L"exit 5", ignored)) << "the interpreter ran to its end";
 }
 
-TEST(CommandRunner, SilentCommandLeavesOutputAsItWas)
+TEST(CommandRunner, InterpreterGetsExactlyTheCommandAndOnlyThePipe)
 {
-    CString output = L"unchanged";
+    ScratchFolder folder;
+    CommandRunnerSetup standIn;
+    standIn.interpreterPath = folder / L"cmd.exe";
+    ASSERT_TRUE(CopyFileW(HelperPath().c_str(), standIn.interpreterPath.c_str(), FALSE));
+    // An inheritable handle of this process that the child must not receive.
+    const CHandle unrelated(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(SetHandleInformation(unrelated.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT));
+    wchar_t handle[32];
+    swprintf(handle, 32, L"handle=%llx", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(unrelated.Get())));
+
+    const CString command = L"\"C:\\a b\\x.exe\" \"arg\" " + CString(handle);
+    CString output;
     DWORD exitCode = 1;
-    EXPECT_TRUE(ExecuteCommand(L"rem nothing to say", output, exitCode));
-    EXPECT_EQ(output, L"unchanged");
+    ASSERT_EQ(RunCommand(command, output, exitCode, standIn), CommandEnd::Exited);
+    EXPECT_EQ(output, L"cmd /D /S /C \"" + command + L"\"\r\nnot inherited\r\n");
     EXPECT_EQ(exitCode, 0u);
 }
 
-TEST(CommandRunner, InterpreterThatCannotStartGivesFalseStartsNothingAndLeaksNoHandle)
+TEST(CommandRunner, WhatTheCommandLeftRunningEndsWithTheRun)
+{
+    ScratchFolder folder;
+    const CString pidFile = folder / L"sleeper.pid";
+    const CString sleeper = Quoted(HelperPath()) + L" --sleep " + Quoted(pidFile);
+
+    // The sleeper holds the pipe (it writes through it) long after the interpreter has ended.
+    CString output;
+    DWORD exitCode = 1;
+    ULONGLONG started = GetTickCount64();
+    ASSERT_EQ(RunCommand(L"start \"\" /b " + sleeper + L" & " + Quoted(HelperPath()) + L" --await " +
+                             Quoted(pidFile) + L" & echo done",
+                         output, exitCode),
+              CommandEnd::Exited);
+    EXPECT_LT(GetTickCount64() - started, 30000u) << "the run waited for what the command left behind";
+    EXPECT_NE(output.find(L"sleeping"), CString::npos) << output;
+    EXPECT_NE(output.find(L"done"), CString::npos) << output;
+    EXPECT_TRUE(ProcessEnds(ReadBytes(pidFile)));
+
+    // An interpreter that never ends is ended at the limit, with everything it started.
+    DeleteFileW(pidFile.c_str());
+    CommandRunnerSetup shortLimit;
+    shortLimit.timeLimitMs = 2000;
+    output.clear();
+    exitCode = 1234;
+    started = GetTickCount64();
+    EXPECT_EQ(RunCommand(sleeper, output, exitCode, shortLimit), CommandEnd::TimedOut);
+    const ULONGLONG took = GetTickCount64() - started;
+    EXPECT_GE(took, 2000u);
+    EXPECT_LT(took, 30000u);
+    EXPECT_EQ(exitCode, 1234u);
+    EXPECT_TRUE(ProcessEnds(ReadBytes(pidFile)));
+}
+
+TEST(CommandRunner, InterpreterThatCannotStartGivesFalseAndNoRunLeaksAHandle)
 {
     ScratchFolder folder;
     const CString marker = folder / L"ran.txt";
     const CString command = L"echo x> \"" + marker + L"\"";
-    CString warmUp;
-    DWORD warmUpCode = 0;
-    ASSERT_FALSE(ExecuteCommandWith(L"C:\\no\\such\\cmd.exe", command, warmUp, warmUpCode));
+    CommandRunnerSetup missing;
+    missing.interpreterPath = folder / L"missing-cmd.exe";
+    CString output;
+    DWORD exitCode = 1234;
+    ASSERT_EQ(RunCommand(command, output, exitCode, missing), CommandEnd::NotStarted);  // warms up
+    ASSERT_TRUE(ExecuteCommand(L"echo warm", output));
 
+    output = L"kept";
     const DWORD handlesBefore = HandleCount();
-    for (int i = 0; i < 20; ++i) {
-        CString output = L"kept";
-        DWORD exitCode = 1234;
-        EXPECT_FALSE(ExecuteCommandWith(folder / L"missing-cmd.exe", command, output, exitCode));
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(RunCommand(command, output, exitCode, missing), CommandEnd::NotStarted);
         EXPECT_EQ(output, L"kept");
         EXPECT_EQ(exitCode, 1234u);
     }
-    EXPECT_EQ(HandleCount(), handlesBefore) << "a failed start leaked handles";
     EXPECT_FALSE(FileExists(marker));
-}
-
-TEST(CommandRunner, RunsLeakNoHandle)
-{
-    CString output;
-    ASSERT_TRUE(ExecuteCommand(L"echo warm", output));
-    const DWORD handlesBefore = HandleCount();
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(ExecuteCommand(L"echo again", output));
-    EXPECT_EQ(HandleCount(), handlesBefore);
+    CString ran;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(ExecuteCommand(L"echo again", ran));
+    EXPECT_EQ(HandleCount(), handlesBefore) << "runs leaked handles";
 }
 
 TEST(CommandRunner, CommandLineThatDoesNotFitFailsWholeInsteadOfBeingCut)
@@ -97,7 +155,7 @@ TEST(CommandRunner, CommandLineThatDoesNotFitFailsWholeInsteadOfBeingCut)
     ScratchFolder folder;
     const CString marker = folder / L"ran.txt";
     const CString prefix = L"echo x> \"" + marker + L"\" & rem ";
-    const size_t fits = kCommandLineChars - 1 - CString(L"cmd /D /C ").size();
+    const size_t fits = kCommandLineChars - 1 - CString(L"cmd /D /S /C \"\"").size();
 
     CString output;
     CString longest = prefix + CString(fits - prefix.size(), L'a');
@@ -105,8 +163,7 @@ TEST(CommandRunner, CommandLineThatDoesNotFitFailsWholeInsteadOfBeingCut)
     EXPECT_TRUE(FileExists(marker));
 
     DeleteFileW(marker.c_str());
-    CString tooLong = longest + L"a";
-    EXPECT_FALSE(ExecuteCommand(tooLong, output));
+    EXPECT_FALSE(ExecuteCommand(longest + L"a", output));
     EXPECT_FALSE(FileExists(marker)) << "a command that does not fit must not run at all";
 }
 
@@ -123,99 +180,56 @@ TEST(CommandRunner, LongOutputArrivesWholeAndInOrderAfterEarlierText)
     for (int line = 0; content.size() < 10000; ++line)
         content += "\xD0\xDE\xB8\xB4 " + std::to_string(line) + "\r\n";
     WriteBytes(folder / L"long.txt", content);
-    ASSERT_TRUE(CopyFileW((ExecutableFolder() + L"\\child_helper.exe").c_str(), (folder / L"emit.exe").c_str(), FALSE));
 
     CString output = L"earlier text|";
     DWORD exitCode = 1;
-    ASSERT_TRUE(ExecuteCommand(folder / L"emit.exe --emit " + folder / L"long.txt", output, exitCode));
+    ASSERT_EQ(RunCommand(Quoted(HelperPath()) + L" --emit " + folder / L"long.txt", output, exitCode),
+              CommandEnd::Exited);
     EXPECT_EQ(exitCode, 0u);
     const CString expected = L"earlier text|" + WideFromCodePage(936, content);
-    const auto firstDifference = std::mismatch(output.begin(), output.end(), expected.begin(), expected.end());
-    EXPECT_TRUE(output == expected) << "output (" << output.size() << " characters, expected " << expected.size()
-                                    << ") first differs at " << (firstDifference.first - output.begin()) << ": "
-                                    << CString(firstDifference.first, std::min(firstDifference.first + 40, output.end()));
+    EXPECT_TRUE(output == expected) << output.size() << " characters, expected " << expected.size();
 }
-
-// Copies of a program that leaves a marker when run, placed where a careless runner would look.
-class PlantedPrograms {
-public:
-    explicit PlantedPrograms(const std::vector<CString>& folders)
-    {
-        const CString marker = ExecutableFolder() + L"\\child_helper.exe";
-        for (const CString& folder : folders) {
-            for (const wchar_t* name : {L"cmd.exe", L"reg.exe"}) {
-                const CString path = folder + L"\\" + name;
-                if (!CopyFileW(marker.c_str(), path.c_str(), FALSE)) throw std::runtime_error("cannot plant");
-                m_planted.push_back(path);
-            }
-            const CString batch = folder + L"\\reg.bat";
-            WriteBytes(batch, "@echo planted> \"%~f0.ran\"\r\n");
-            m_planted.push_back(batch);
-        }
-    }
-    ~PlantedPrograms()
-    {
-        for (const CString& path : m_planted) {
-            DeleteFileW(path.c_str());
-            DeleteFileW((path + L".ran").c_str());
-        }
-    }
-    std::vector<CString> Ran() const
-    {
-        std::vector<CString> ran;
-        for (const CString& path : m_planted)
-            if (FileExists(path + L".ran")) ran.push_back(path);
-        return ran;
-    }
-    const std::vector<CString>& Paths() const { return m_planted; }
-
-private:
-    std::vector<CString> m_planted;
-};
-
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const CString& folder)
-    {
-        wchar_t previous[MAX_PATH] = {};
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        m_previous = previous;
-        SetCurrentDirectoryW(folder.c_str());
-    }
-    ~CurrentDirectory() { SetCurrentDirectoryW(m_previous.c_str()); }
-
-private:
-    CString m_previous;
-};
 
 TEST(CommandRunner, ProgramsPlantedBesideTheToolOrInTheCurrentFolderNeverRun)
 {
     ScratchFolder downloads;
-    PlantedPrograms planted({downloads.Path(), ExecutableFolder()});
-
-    // The plants work: started directly, a planted cmd.exe leaves its marker.
-    {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION created{};
-        CString line = L"cmd";
-        ASSERT_TRUE(CreateProcessW(planted.Paths()[0].c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &created));
-        CHandle process(created.hProcess), thread(created.hThread);
-        WaitForSingleObject(process.Get(), 10000);
-        ASSERT_TRUE(FileExists(planted.Paths()[0] + L".ran"));
-        DeleteFileW((planted.Paths()[0] + L".ran").c_str());
+    std::vector<CString> planted;
+    for (const CString& folder : {downloads.Path(), ExecutableFolder()}) {
+        for (const wchar_t* name : {L"cmd.exe", L"reg.exe"}) {
+            planted.push_back(folder + L"\\" + name);
+            ASSERT_TRUE(CopyFileW(HelperPath().c_str(), planted.back().c_str(), FALSE));
+        }
+        planted.push_back(folder + L"\\reg.bat");
+        WriteBytes(planted.back(), "@echo planted> \"%~f0.ran\"\r\n");
     }
+    struct Unplant {
+        std::vector<CString>& paths;
+        ~Unplant()
+        {
+            for (const CString& path : paths) {
+                DeleteFileW(path.c_str());
+                DeleteFileW((path + L".ran").c_str());
+            }
+        }
+    } unplant{planted};
+
+    // The plants work: run as an interpreter, a planted cmd.exe leaves its marker.
+    CommandRunnerSetup plantedInterpreter;
+    plantedInterpreter.interpreterPath = planted[0];
+    CString output;
+    DWORD exitCode = 1;
+    ASSERT_EQ(RunCommand(L"rem", output, exitCode, plantedInterpreter), CommandEnd::Exited);
+    ASSERT_TRUE(FileExists(planted[0] + L".ran"));
+    DeleteFileW((planted[0] + L".ran").c_str());
 
     CurrentDirectory inDownloads(downloads.Path());
     SetPsrValue(1);
-    CString output;
-    DWORD exitCode = 1;
-    ASSERT_TRUE(ExecuteCommand(kRepairCommand, output, exitCode)) << output;
+    ASSERT_EQ(RunCommand(kRepairCommand, output, exitCode), CommandEnd::Exited) << output;
     EXPECT_EQ(exitCode, 0u) << output;
-    for (const CString& path : planted.Ran()) ADD_FAILURE() << "planted program ran: " << path;
+    for (const CString& path : planted)
+        EXPECT_FALSE(FileExists(path + L".ran")) << "planted program ran: " << path;
     DWORD value = 7;
-    ASSERT_TRUE(ReadPsrValue(value));
+    ASSERT_TRUE(ReadPsrValue(value)) << "DalPSRFeatureEnable is missing or not a DWORD";
     EXPECT_EQ(value, 0u);
 }
 

@@ -1,17 +1,16 @@
-// The repair engine reporting to a real window on its own user-interface thread.
+// The repair engine reporting to a real window on its own user-interface thread, with the prefix's
+// real registry.
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 #include "RepairTestSupport.h"
-#include "mainwnd/CustomMessages.h"
 #include "repair/FlashScreenRepair.h"
 #include "repair/RepairLog.h"
+#include "repair/RepairMessages.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-const wchar_t kFailingCommand[] = L"reg add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f";
 
 using Messages = std::vector<NotifyWindow::Message>;
 const Messages kFailed = {{WM_CLOSE_EXECUTE_PROMPT, 0}, {WM_REPAIR_RESULT, kRepairFailed}};
@@ -29,32 +28,48 @@ TEST(RepairEngine, NotifyWindowMustBeAWindow)
     EXPECT_EQ(engine.GetNotifyWindow(), window.Handle());
 }
 
-TEST(RepairEngine, FailedRegIsAFailedRepairLoggedAfterTheResultWasHandled)
+TEST(RepairEngine, EveryFailureIsReportedThenLoggedOnceWithItsReason)
 {
-    const size_t recordsBefore = RepairFailureRecords();
-    std::atomic<size_t> recordsWhileHandlingResult{~size_t(0)};
-    NotifyWindow window([&](WPARAM) { recordsWhileHandlingResult = RepairFailureRecords(); });
+    ScratchFolder folder;
+    CommandRunnerSetup noInterpreter;
+    noInterpreter.interpreterPath = folder / L"missing-cmd.exe";
+    CommandRunnerSetup shortLimit;
+    shortLimit.timeLimitMs = 1000;
+    const CString neverEnds = L"\"" + HelperPath() + L"\" --sleep \"" + folder / L"pid" + L"\"";
 
-    CFlashScreenRepair engine(kFailingCommand);
-    ASSERT_TRUE(engine.SetNotifyWindow(window.Handle()));
-    EXPECT_FALSE(engine.DoRepair());
+    struct Case {
+        const char* what;
+        CString command;
+        CommandRunnerSetup runner;
+        void (*arrange)();
+        const wchar_t* detail;  // what follows the fixed text, in part
+    } cases[] = {
+        {"reg refuses", L"reg add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f", {}, [] {}, L"（退出代码 "},
+        {"exit 0, value untouched", L"rem", {}, [] { SetPsrValue(1); }, L"REG_DWORD 1）"},
+        {"exit 0, value of another type", L"rem", {}, [] { SetPsrText(L"0"); }, L"类型 1 的值）"},
+        {"time limit", neverEnds, shortLimit, [] { SetPsrValue(0); }, L"（超过时限仍未结束，已终止）"},
+        {"no interpreter", L"rem", noInterpreter, [] { SetPsrValue(0); }, L""},
+    };
+    for (const Case& failure : cases) {
+        failure.arrange();
+        const size_t recordsBefore = RepairFailureRecords();
+        std::atomic<size_t> recordsWhileHandlingResult{~size_t(0)};
+        NotifyWindow window([&](WPARAM) { recordsWhileHandlingResult = RepairFailureRecords(); });
+        CFlashScreenRepair engine(failure.command, failure.runner);
+        ASSERT_TRUE(engine.SetNotifyWindow(window.Handle()));
 
-    EXPECT_EQ(window.Received(), kFailed);
-    for (DWORD thread : window.HandlingThreads()) EXPECT_EQ(thread, window.ThreadId());
-    EXPECT_EQ(recordsWhileHandlingResult.load(), recordsBefore) << "the record came before the result";
-    EXPECT_EQ(RepairFailureRecords(), recordsBefore + 1);
-}
-
-TEST(RepairEngine, WorkerThreadReportsFailureThenLogsOnce)
-{
-    const size_t recordsBefore = RepairFailureRecords();
-    NotifyWindow window;
-    CFlashScreenRepair engine(kFailingCommand);
-    ASSERT_TRUE(engine.SetNotifyWindow(window.Handle()));
-    ASSERT_TRUE(engine.StartRepairThread());
-
-    ASSERT_TRUE(WaitUntil([&] { return RepairFailureRecords() == recordsBefore + 1; }, 30000));
-    EXPECT_EQ(window.Received(), kFailed);
+        EXPECT_FALSE(engine.DoRepair()) << failure.what;
+        EXPECT_EQ(window.Received(), kFailed) << failure.what;
+        for (DWORD thread : window.HandlingThreads()) EXPECT_EQ(thread, window.ThreadId()) << failure.what;
+        EXPECT_EQ(recordsWhileHandlingResult.load(), recordsBefore) << failure.what << ": record before result";
+        EXPECT_EQ(RepairFailureRecords(), recordsBefore + 1) << failure.what;
+        const CString detail = LastRepairFailureDetail();
+        if (*failure.detail == L'\0')
+            EXPECT_EQ(detail, L"") << failure.what;
+        else
+            EXPECT_NE(detail.find(failure.detail), CString::npos) << failure.what << ": " << detail;
+    }
+    SetPsrValue(0);
 }
 
 TEST(RepairEngine, RealRepairSucceedsTwiceInARowWithoutLogging)
@@ -67,6 +82,7 @@ TEST(RepairEngine, RealRepairSucceedsTwiceInARowWithoutLogging)
     SetPsrValue(1);
     ASSERT_TRUE(engine.StartRepairThread());
     ASSERT_TRUE(WaitUntil([&] { return window.Received().size() == 2; }, 30000));
+    SetPsrText(L"1");
     ASSERT_TRUE(engine.StartRepairThread());
     ASSERT_TRUE(WaitUntil([&] { return window.Received().size() == 4; }, 30000));
 
@@ -79,20 +95,10 @@ TEST(RepairEngine, RealRepairSucceedsTwiceInARowWithoutLogging)
     EXPECT_EQ(RepairFailureRecords(), recordsBefore);
 }
 
-TEST(RepairEngine, FailureRecordCarriesExitCodeAndMessageAfterTheFixedText)
+TEST(RepairEngine, CommandMessageGoesOnOneLineAfterTheExitCode)
 {
-    // "执行修改 DalPSRFeatureEnable 修复屏闪命令失败" in GBK.
-    const std::string fixed =
-        "\xd6\xb4\xd0\xd0\xd0\xde\xb8\xc4 DalPSRFeatureEnable \xd0\xde\xb8\xb4\xc6\xc1\xc9\xc1\xc3\xfc\xc1\xee\xca\xa7"
-        "\xb0\xdc";
-    EXPECT_EQ(RepairFailureText(FALSE, 0, L"ignored"), fixed) << "nothing ran: the fixed text alone";
-
-    const std::string withCode = RepairFailureText(TRUE, 1, L"reg:  bad\r\n key \r\n");
-    ASSERT_EQ(withCode.substr(0, fixed.size()), fixed);
-    const std::string rest = withCode.substr(fixed.size());
-    EXPECT_NE(rest.find(" 1"), std::string::npos) << rest;
-    EXPECT_NE(rest.find("reg: bad key"), std::string::npos) << "the message belongs on one line: " << rest;
-    EXPECT_EQ(rest.find_first_of("\r\n"), std::string::npos);
+    EXPECT_EQ(RepairFailureDetail(CommandEnd::Exited, 1, L"reg:  bad\r\n key \r\n", L""), L"（退出代码 1）：reg: bad key");
+    EXPECT_EQ(RepairFailureDetail(CommandEnd::Exited, 5, L"", L""), L"（退出代码 5）");
 }
 
 }  // namespace

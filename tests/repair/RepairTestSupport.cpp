@@ -2,30 +2,55 @@
 
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "framework/Encoding.h"
 #include "framework/Handle.h"
+#include "framework/RegKey.h"
 #include "log/LogSave.h"
-#include "mainwnd/CustomMessages.h"
+#include "repair/RepairMessages.h"
+#include "repair/RepairTarget.h"
 #include "support/TestSupport.h"
 
-const wchar_t kAdapterKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\0000";
-const wchar_t kPsrValue[] = L"DalPSRFeatureEnable";
+namespace {
+
+void SetPsr(DWORD type, const void* data, DWORD size)
+{
+    CRegKey key;
+    if (key.Create(HKEY_LOCAL_MACHINE, kAdapterKey, KEY_SET_VALUE) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot open the adapter key");
+    if (RegSetValueExW(key.Get(), kPsrValueName, 0, type, static_cast<const BYTE*>(data), size) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot set the adapter value");
+}
+
+// "执行修改 DalPSRFeatureEnable 修复屏闪命令失败" in GBK.
+const std::string kFailure =
+    "\xd6\xb4\xd0\xd0\xd0\xde\xb8\xc4 DalPSRFeatureEnable \xd0\xde\xb8\xb4\xc6\xc1\xc9\xc1\xc3\xfc\xc1\xee\xca\xa7"
+    "\xb0\xdc";
+
+std::string RepairLog()
+{
+    return ReadBytes(CommonAppDataBase() + L"ToolLog\\屏闪修复工具.txt");
+}
+
+}  // namespace
 
 void SetPsrValue(DWORD value)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAdapterKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        throw std::runtime_error("cannot open the adapter key");
-    const LONG result =
-        RegSetValueExW(key, kPsrValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS) throw std::runtime_error("cannot set the adapter value");
+    SetPsr(REG_DWORD, &value, sizeof value);
+}
+
+void SetPsrText(const wchar_t* text)
+{
+    SetPsr(REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
 }
 
 bool ReadPsrValue(DWORD& value)
 {
     DWORD size = sizeof value;
-    return RegGetValueW(HKEY_LOCAL_MACHINE, kAdapterKey, kPsrValue, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+    return RegGetValueW(HKEY_LOCAL_MACHINE, kAdapterKey, kPsrValueName, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
            ERROR_SUCCESS;
 }
 
@@ -109,16 +134,32 @@ LRESULT CALLBACK NotifyWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam
     }
 }
 
-CString RepairLogPath()
-{
-    return CommonAppDataBase() + L"ToolLog\\屏闪修复工具.txt";
-}
-
 size_t RepairFailureRecords()
 {
-    // "执行修改 DalPSRFeatureEnable 修复屏闪命令失败" in GBK.
-    static const std::string kFailure =
-        "\xd6\xb4\xd0\xd0\xd0\xde\xb8\xc4 DalPSRFeatureEnable \xd0\xde\xb8\xb4\xc6\xc1\xc9\xc1\xc3\xfc\xc1\xee\xca\xa7"
-        "\xb0\xdc";
-    return CountOccurrences(ReadBytes(RepairLogPath()), kFailure);
+    return CountOccurrences(RepairLog(), kFailure);
+}
+
+CString LastRepairFailureDetail()
+{
+    const std::string log = RepairLog();
+    const size_t at = log.rfind(kFailure);
+    if (at == std::string::npos) return L"(no record)";
+    const size_t from = at + kFailure.size();
+    return WideFromCodePage(936, log.substr(from, log.find("\r\n", from) - from));
+}
+
+CString HelperPath()
+{
+    return ExecutableFolder() + L"\\child_helper.exe";
+}
+
+bool ProcessEnds(const std::string& pidText)
+{
+    const DWORD pid = std::strtoul(pidText.c_str(), nullptr, 10);
+    if (pid == 0) {
+        ADD_FAILURE() << "no process id: '" << pidText << "'";
+        return false;
+    }
+    const CHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    return !process || WaitForSingleObject(process.Get(), 5000) == WAIT_OBJECT_0;
 }

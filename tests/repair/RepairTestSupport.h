@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -11,11 +12,9 @@
 
 #include "framework/String.h"
 
-extern const wchar_t kAdapterKey[];
-extern const wchar_t kPsrValue[];
-
-// Sets the adapter's DalPSRFeatureEnable to `value` (creating the key when missing).
+// Sets the adapter's DalPSRFeatureEnable (creating the key when missing) to a DWORD or to text.
 void SetPsrValue(DWORD value);
+void SetPsrText(const wchar_t* text);
 // The value as the registry API reads it back: false when missing or not a DWORD.
 bool ReadPsrValue(DWORD& value);
 
@@ -48,7 +47,12 @@ private:
     std::thread m_thread;
 };
 
-// The tool's log file under the all-users application-data folder, and how many failure records
-// of the repair command it holds.
-CString RepairLogPath();
+// How many failure records of the repair command the tool's log holds, and what follows the fixed
+// text in the last one.
 size_t RepairFailureRecords();
+CString LastRepairFailureDetail();
+
+// The runner tests' child program (tests/repair/ChildHelper.cpp).
+CString HelperPath();
+// Whether the process whose id is `pidText` has ended, or ends within a few seconds.
+bool ProcessEnds(const std::string& pidText);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The real restart under Wine: ExitWindowsEx with EWX_FORCE ends every process of the prefix and its
-# wineserver, so it runs in a scratch copy of the test prefix, never in the one the other tests use.
+# wineserver, so it runs in a scratch prefix of its own, never in the one the other tests use. The
+# probe needs nothing from the test prefix's settings, so a fresh prefix serves; it is removed on
+# every way out, also when the test is interrupted or killed.
 # Passes when RestartSystem returns TRUE, a program left running in that prefix is ended, and the
 # scratch prefix's wineserver goes away.
 set -u
@@ -8,15 +10,19 @@ probe="$1"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env"
 
 scratch=$(mktemp -d)
+lingering_pid=""
 cleanup() {
   WINEPREFIX="$scratch/prefix" wineserver --kill >/dev/null 2>&1
+  [ -n "$lingering_pid" ] && kill "$lingering_pid" 2>/dev/null
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 fail() { echo "restart test: $*"; exit 1; }
 
-cp -a "$WINEPREFIX" "$scratch/prefix" || fail "cannot copy the test prefix"
 export WINEPREFIX="$scratch/prefix"
+wineboot --init >/dev/null 2>&1 || fail "cannot make the scratch prefix"
 
 # Polls a condition for up to $1 seconds.
 wait_for() {
@@ -36,6 +42,7 @@ result=$(cat "$scratch/result" 2>/dev/null)
 wait_for 30 bash -c "! kill -0 $lingering_pid 2>/dev/null" || fail "the forced restart left a program running"
 wait "$lingering_pid"
 lingering_status=$?
+lingering_pid=""
 [ "$lingering_status" -ne 4 ] || fail "the lingering program ran out its time instead of being ended"
 
 timeout 30 wineserver --wait || fail "the scratch prefix's wineserver did not end"

@@ -1,0 +1,30 @@
+#pragma once
+// The agreement check box: a real automatic check box (the system keeps and toggles the check
+// state and reports clicks) whose whole look is a frame of the check-mark strip, PNG 140, scaled
+// by the display scale, followed by the window text.
+#include <memory>
+
+#include "controls/ControlPaint.h"
+#include "framework/Controls.h"
+
+class CCheckBoxBtn : public CPaintedButton {
+public:
+    CCheckBoxBtn();
+    ~CCheckBoxBtn() override;
+
+    // Takes a copy of the owner dialog's font for the text.
+    void CreateFontFromParent();
+
+    // The owner's display scale, set before the first paint.
+    float m_fScale = 1.0f;
+
+protected:
+    void OnPaint(HDC dc) override;
+    void PostNcDestroy() override;
+
+private:
+    std::unique_ptr<Gdiplus::Image> m_pCheckImage;  // loaded at the first paint that finds it
+    CMemoryCanvas m_canvas;  // kept from paint to paint, made again when the size changes
+    CFont m_font;
+    COLORREF m_crText = RGB(0, 0, 0);
+};

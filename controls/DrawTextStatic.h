@@ -1,0 +1,24 @@
+#pragma once
+// A text label with a normal and a hovered text colour: the version number, the links of the main
+// window, the message of the confirmation prompt. Being a plain static it takes no mouse input;
+// its owner hit-tests it with screen points.
+#include "controls/SkinLabel.h"
+
+class CDrawTextStatic : public CSkinLabel {
+public:
+    void SetBackColor(COLORREF cr);
+    void SetTextColors(COLORREF crNormal, COLORREF crHover);
+    // Hovered while the screen point lies in the label's window rectangle (right and bottom edges
+    // outside); repaints only when that changes.
+    void UpdateHover(int x, int y);
+    BOOL IsPointInside(int x, int y) const;
+
+protected:
+    Look CurrentLook() const override;
+
+private:
+    COLORREF m_crNormal = RGB(0, 0, 0);
+    COLORREF m_crHover = RGB(0, 0, 255);
+    COLORREF m_crBack = RGB(255, 255, 255);
+    BOOL m_bHover = FALSE;
+};

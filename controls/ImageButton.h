@@ -1,0 +1,22 @@
+#pragma once
+// The large artwork buttons (repair, "更多工具", the feedback answers). They paint themselves in the
+// erase as well, so the system's erase never shows, and their artwork's glow border can be kept
+// out of the area where a click counts.
+#include "controls/StateImageButton.h"
+
+class CImageButton : public CStateImageButton {
+public:
+    void DrawItem(LPDRAWITEMSTRUCT lpDIS) override;
+
+    // Insets of the active area from the client edges, in client pixels.
+    void SetHitMargins(int left, int top, int right, int bottom);
+    // Whether the cursor lies in the client area less the hit margins (left and top inclusive,
+    // right and bottom exclusive). Owners ask it when a click arrives.
+    BOOL IsCursorInActiveArea() const;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    CRect m_rcMargins;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// What the two painted labels share: text in a copy of the dialog's font, laid out by a mode
+// number, over a solid fill and an optional borrowed background slice, painted through a fresh
+// memory bitmap at every paint.
+#include <optional>
+
+#include "controls/ControlPaint.h"
+#include "framework/Controls.h"
+
+class CSkinLabel : public CPaintedStatic {
+public:
+    CSkinLabel();
+    ~CSkinLabel() override;
+
+    // Takes a copy of the owner dialog's font for the text.
+    void CreateFontFromParent();
+    // The layout mode, a number each label maps to DrawText flags; used from the next paint.
+    void SetAlignMode(int nMode) { m_nAlign = nMode; }
+    void SetBackgroundImage(Gdiplus::Image* pImage) { m_background.SetImage(pImage); }
+    void SetBackgroundRect(int left, int top, int right, int bottom) { m_background.SetRect(left, top, right, bottom); }
+
+protected:
+    struct Look {
+        CString text;
+        COLORREF text_colour;
+        COLORREF fill;
+        std::optional<UINT> format;  // DrawText flags; none: the text is not drawn
+    };
+    virtual Look CurrentLook() const = 0;
+
+    void OnPaint(HDC dc) override;
+    void PostNcDestroy() override;
+
+    int m_nAlign = 0;
+
+private:
+    CFont m_font;
+    CBackgroundSlice m_background;
+};

@@ -1,0 +1,130 @@
+#include "controls/StateImageButton.h"
+
+#include <windowsx.h>
+
+#include "controls/ImageDraw.h"
+#include "controls/PngResource.h"
+
+namespace {
+// The cursor must rest this long on the button before it shows its hover image.
+constexpr DWORD kHoverMs = 10;
+}
+
+CStateImageButton::~CStateImageButton() = default;
+
+BOOL CStateImageButton::SetStateImages(UINT nNormal, UINT nHover, UINT nPressed, UINT nDisabled)
+{
+    ReleaseStateImages();
+    const UINT ids[kSlotCount] = {nNormal, nHover, nPressed, nDisabled};
+    BOOL all = TRUE;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        Gdiplus::Image* image = nullptr;
+        if (LoadPngResource(&image, ids[slot])) m_images[slot].reset(image);
+        else all = FALSE;
+    }
+    if (m_hWnd != nullptr) Invalidate(TRUE);
+    return all;
+}
+
+void CStateImageButton::ReleaseStateImages()
+{
+    for (auto& image : m_images) image.reset();
+}
+
+bool CStateImageButton::HasAllStateImages() const
+{
+    for (const auto& image : m_images)
+        if (!image) return false;
+    return true;
+}
+
+Gdiplus::Image* CStateImageButton::CurrentImage() const
+{
+    if (!IsWindowEnabled()) return m_images[kSlotDisabled].get();
+    switch (m_nState) {
+    case kNormal:
+        return m_images[kSlotNormal].get();
+    case kHover:
+        return m_images[kSlotHover].get();
+    case kPressed:
+        return m_images[kSlotPressed].get();
+    default:
+        return nullptr;
+    }
+}
+
+void CStateImageButton::PaintButton(HDC target, const RECT& area, bool trimEdge) const
+{
+    const CRect rect(area);
+    const CRect client(0, 0, rect.Width(), rect.Height());
+    CMemoryCanvas canvas;
+    if (!canvas.Prepare(target, CSize(client.Width(), client.Height()))) return;
+    FillSolid(canvas.GetSafeHdc(), client, RGB(255, 255, 255));
+    {
+        Gdiplus::Graphics graphics(canvas.GetSafeHdc());
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+        m_background.Draw(graphics, client);
+        if (Gdiplus::Image* image = CurrentImage()) {
+            const int trim = trimEdge ? 1 : 0;
+            const RECT source = {0, 0, static_cast<LONG>(image->GetWidth()) - trim,
+                                 static_cast<LONG>(image->GetHeight()) - trim};
+            DrawImagePart(graphics, image, client, source);
+        }
+    }  // GDI+ has finished drawing before the canvas is copied
+    canvas.CopyTo(target, rect.TopLeft());
+}
+
+void CStateImageButton::SetState(int state)
+{
+    if (m_nState == state) return;
+    m_nState = state;
+    // The paint covers the whole button, so no erase is needed.
+    Invalidate(FALSE);
+}
+
+int CStateImageButton::StateAt(LPARAM lParam, bool held) const
+{
+    const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (!GetClientRect().PtInRect(point)) return kNormal;
+    return held ? kPressed : kHover;
+}
+
+LRESULT CStateImageButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        const LRESULT result = Default();
+        if (IsWindowEnabled()) m_tracking.Track(m_hWnd, kHoverMs);
+        return result;
+    }
+    case WM_MOUSEHOVER:
+        // A button held down since the press inside shows pressed when the cursor comes back.
+        if (IsWindowEnabled()) SetState(StateAt(lParam, (wParam & MK_LBUTTON) && GetCapture() == m_hWnd));
+        return Default();
+    case WM_LBUTTONUP:
+        // Released outside, the cursor is no longer over the button: normal, not hover.
+        if (IsWindowEnabled()) SetState(StateAt(lParam, false));
+        return Default();
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (IsWindowEnabled()) SetState(StateAt(lParam, true));
+        return Default();
+    case WM_MOUSELEAVE: {
+        const LRESULT result = Default();
+        if (IsWindowEnabled()) SetState(kNormal);
+        m_tracking.Left();
+        return result;
+    }
+    case WM_ENABLE: {
+        // A leave that comes while the button is disabled changes nothing, and may not come at all:
+        // enabling or disabling starts afresh, normal, and the next move asks for hover and leave.
+        const LRESULT result = Default();
+        m_tracking.Cancel(m_hWnd);
+        m_nState = kNormal;
+        Invalidate(FALSE);
+        return result;
+    }
+    default:
+        return CButton::WindowProc(message, wParam, lParam);
+    }
+}

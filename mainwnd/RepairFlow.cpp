@@ -1,0 +1,73 @@
+// The repair from the main panel: the agreement gates the button, a confirmation comes first, the
+// progress prompt stands while the worker runs, and the result is answered with the restart
+// question or the failure notice.
+#include "companion/FeedbackTime.h"
+#include "companion/ToolIdentity.h"
+#include "dialogs/PromptDlg.h"
+#include "mainwnd/MainWindow.h"
+#include "repair/RepairMessages.h"
+
+namespace {
+const wchar_t kConfirmText[] = L"以下修复操作涉及到修改系统注册表，操作前请确认电脑里的资料均已备份！";
+const wchar_t kFailedText[] = L"屏闪修复失败！";
+const wchar_t kProgressText[] = L"正在修复，请稍等";
+const wchar_t kRestartQuestion[] =
+    L"修复完成，建议您保存数据重新启动电脑再使用。现在就要重启吗？\r\n"
+    L"如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。";
+const wchar_t kRestartRefused[] = L"重启失败，请手动重新启动电脑。";
+constexpr int kAnswerRestartAccepted = 1;
+}  // namespace
+
+void CPalluxAMDFlashScreenRepairDlg::OnBnClickedAgree()
+{
+    // Decided here, on the thread that owns both controls, from the box's state right now: the
+    // button and the box can never disagree.
+    m_btnRepair.EnableWindow(m_chkAgree.GetCheck() == BST_CHECKED);
+    m_btnRepair.Invalidate(TRUE);
+}
+
+void CPalluxAMDFlashScreenRepairDlg::OnBnClickedRepair()
+{
+    // One repair at a time; the glow border around the artwork does not count as the button.
+    if (m_bRepairRunning || !m_btnRepair.IsCursorInActiveArea()) return;
+    if (RunPrompt(kConfirmText, 4) != IDOK) return;
+
+    m_bRepairRunning = true;
+    if (!m_repair.StartRepairThread()) {
+        m_bRepairRunning = false;
+        RunPrompt(kFailedText, 3);
+        return;
+    }
+    // The worker's messages are handled only once this thread pumps again, inside the progress
+    // prompt's modal loop; a close that comes earlier is kept by the prompt.
+    m_pExecutePromptDlg.reset();
+    m_pExecutePromptDlg = std::make_unique<CExecutePromptDlg>();
+    m_pExecutePromptDlg->SetPromptText(kProgressText);
+    m_pExecutePromptDlg->m_fScale = m_fScale;
+    m_pExecutePromptDlg->DoModal();
+}
+
+LRESULT CPalluxAMDFlashScreenRepairDlg::OnCloseExecutePrompt(WPARAM, LPARAM)
+{
+    if (m_pExecutePromptDlg) m_pExecutePromptDlg->RequestClose();
+    return 1;
+}
+
+LRESULT CPalluxAMDFlashScreenRepairDlg::OnRepairResult(WPARAM wParam, LPARAM)
+{
+    if (wParam == kRepairSucceeded) {
+        if (RunPrompt(kRestartQuestion, 2) == IDOK) {
+            if (m_feedbackLib.IsLoaded())
+                m_feedbackLib.CustomerFeedbackEx(TOOL_ID, TOOL_VERSION, kAnswerRestartAccepted,
+                                                 FeedbackTimeTextNow().c_str());
+            if (!m_repair.RestartSystem()) RunPrompt(kRestartRefused, 3);
+        }
+    } else if (wParam == kRepairFailed) {
+        RunPrompt(kFailedText, 3);
+    } else {
+        return 1;
+    }
+    m_bRepairRunning = false;
+    SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    return 1;
+}
