@@ -9,10 +9,10 @@
 namespace {
 
 // Every DLL the program loads after this comes from the system folder, never from the folder the
-// program was started from, where anyone could have put a DLL of the same name. The DLLs that are
-// not among the system's known DLLs (GDI+, the common controls) are delay-imported, so they load on
-// first use, after this; the theme library the common controls pull in follows the same rule. A DLL
-// that must come from beside the program is loaded by its full path.
+// program was started from, where anyone could have put a DLL of the same name. The DLLs the
+// program cannot count on being among the system's known DLLs (GDI+, the common controls) are
+// delay-imported, so they load on first use, after this; the theme library the common controls pull
+// in follows the same rule. A DLL that must come from beside the program is loaded by its full path.
 //
 // It runs as a static constructor of the highest priority a program may use, so before wWinMain and
 // before every other static constructor: none of them can load a DLL from the program's folder.

@@ -10,8 +10,9 @@
 #include <algorithm>
 #include <cwctype>
 #include <initializer_list>
-#include <optional>
+#include <memory>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 #include "StartedProgram.h"
@@ -24,7 +25,8 @@ const wchar_t kCompanion[] = L"QueltoFeedbackInformation.dll";
 const wchar_t kImporter[] = L"static_gdiplus_importer.exe";
 
 // DLLs Windows 10 maps from its KnownDLLs section, never from a program's folder, and that the
-// tool may therefore import the ordinary way. GDI+ and the common controls are not among them.
+// tool may therefore import the ordinary way. GDI+ and the common controls are left out: the tool
+// delay-imports them and so does not depend on whether a given Windows lists them.
 const wchar_t* const kKnownDlls[] = {
     L"advapi32.dll", L"clbcatq.dll", L"combase.dll", L"comdlg32.dll", L"gdi32.dll",    L"imagehlp.dll",
     L"imm32.dll",    L"kernel32.dll", L"msctf.dll",  L"msvcrt.dll",   L"normaliz.dll", L"nsi.dll",
@@ -43,40 +45,22 @@ bool IsKnownDll(const CString& name)
     return std::any_of(std::begin(kKnownDlls), std::end(kKnownDlls), [&](const wchar_t* known) { return name == known; });
 }
 
-template <class T>
-const T& At(const std::string& image, size_t offset)
-{
-    if (offset > image.size() || image.size() - offset < sizeof(T)) throw std::runtime_error("truncated image");
-    return *reinterpret_cast<const T*>(image.data() + offset);
-}
-
 // The DLLs named in a program's import directory, in lower case: the loader maps these before any
 // of the program's code runs. Delay imports are not among them.
 std::vector<CString> StaticImports(const CString& path)
 {
-    const std::string image = ReadBytes(path);
-    const size_t headers = At<IMAGE_DOS_HEADER>(image, 0).e_lfanew + sizeof(DWORD);
-    const auto& file = At<IMAGE_FILE_HEADER>(image, headers);
-    const size_t optional = headers + sizeof file;
-    const IMAGE_DATA_DIRECTORY imports =
-        At<WORD>(image, optional) == IMAGE_NT_OPTIONAL_HDR64_MAGIC
-            ? At<IMAGE_OPTIONAL_HEADER64>(image, optional).DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
-            : At<IMAGE_OPTIONAL_HEADER32>(image, optional).DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    const auto fileOffset = [&](DWORD address) -> size_t {
-        for (WORD i = 0; i < file.NumberOfSections; ++i) {
-            const auto& section =
-                At<IMAGE_SECTION_HEADER>(image, optional + file.SizeOfOptionalHeader + i * sizeof(IMAGE_SECTION_HEADER));
-            if (address >= section.VirtualAddress && address - section.VirtualAddress < section.SizeOfRawData)
-                return address - section.VirtualAddress + section.PointerToRawData;
-        }
-        throw std::runtime_error("an import lies outside the sections");
-    };
+    // Mapped as an image for reading only: nothing of it runs, none of its imports loads.
+    const std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> module(
+        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE), &FreeLibrary);
+    if (!module) throw std::runtime_error("cannot map the program");
+    const auto* image = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(module.get()) & ~ULONG_PTR(3));
+    const auto& headers =
+        *reinterpret_cast<const IMAGE_NT_HEADERS*>(image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = headers.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     std::vector<CString> names;
     if (imports.VirtualAddress == 0) return names;
-    for (size_t entry = fileOffset(imports.VirtualAddress);; entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        const auto& descriptor = At<IMAGE_IMPORT_DESCRIPTOR>(image, entry);
-        if (descriptor.Name == 0) break;
-        const std::string name(&At<char>(image, fileOffset(descriptor.Name)));
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image + imports.VirtualAddress); entry->Name; ++entry) {
+        const std::string name = reinterpret_cast<const char*>(image + entry->Name);
         names.push_back(Lower(CString(name.begin(), name.end())));
     }
     return names;
@@ -93,31 +77,6 @@ TEST(StaticImports, TheToolImportsOnlyKnownDlls)
     for (const CString& dll : imports)
         EXPECT_TRUE(IsKnownDll(dll)) << dll << " is loaded before the tool runs, looked for in its folder first";
 }
-
-std::optional<CString> Variable(const wchar_t* name)
-{
-    const DWORD length = GetEnvironmentVariableW(name, nullptr, 0);
-    if (length == 0) return std::nullopt;
-    CString value(length, L'\0');
-    value.resize(GetEnvironmentVariableW(name, value.data(), length));
-    return value;
-}
-
-// Sets an environment variable for the programs started while it lives, and puts the old value back.
-class ScopedVariable {
-public:
-    ScopedVariable(const wchar_t* name, const CString& value) : m_name(name), m_old(Variable(name))
-    {
-        SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~ScopedVariable() { SetEnvironmentVariableW(m_name, m_old ? m_old->c_str() : nullptr); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const wchar_t* m_name;
-    std::optional<CString> m_old;
-};
 
 // While it lives, Wine looks for gdiplus.dll as Windows does, for the programs named: native before
 // builtin, so that a gdiplus.dll in a program's folder wins over Wine's own. (WINEDLLOVERRIDES set
@@ -193,8 +152,7 @@ protected:
     }
 
     ScratchFolder m_folder;
-    const CString m_marker = m_folder / L"gdiplus-loaded.txt";
-    ScopedVariable m_markerVariable{L"PALLUX_PLANTED_MARKER", m_marker};
+    const CString m_marker = m_folder / L"gdiplus.dll.loaded";
     GdiplusSearchedAsOnWindows m_searchAsOnWindows{kTool, kImporter};
 };
 

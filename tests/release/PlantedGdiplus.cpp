@@ -1,17 +1,15 @@
-// A stranger's gdiplus.dll, as someone might put it beside the tool: it leaves a marker file when a
-// process loads it, named by PALLUX_PLANTED_MARKER or else beside itself, holding that process's path.
+// A stranger's gdiplus.dll, as someone might put it beside the tool: when a process loads it, it
+// leaves a marker file beside itself, "gdiplus.dll.loaded", holding that process's path.
 #include <windows.h>
 
 namespace {
 
 void LeaveMarker(HINSTANCE self)
 {
-    wchar_t marker[MAX_PATH + 16] = {};
-    const DWORD length = GetEnvironmentVariableW(L"PALLUX_PLANTED_MARKER", marker, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        if (GetModuleFileNameW(self, marker, MAX_PATH) == 0) return;
-        lstrcatW(marker, L".loaded");
-    }
+    wchar_t marker[MAX_PATH + 8] = {};
+    const DWORD length = GetModuleFileNameW(self, marker, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    lstrcatW(marker, L".loaded");
     wchar_t loader[MAX_PATH] = {};
     const DWORD loaderLength = GetModuleFileNameW(nullptr, loader, MAX_PATH);
     HANDLE file = CreateFileW(marker, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
