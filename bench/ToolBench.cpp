@@ -1,0 +1,138 @@
+// Start-up and idle figures of the tool against a bare dialog program built the same way, measured
+// in one run on this machine. Figures and ratios, never pass or fail.
+//
+// Start-up: from just before CreateProcess to the moment the main panel (the baseline: its dialog)
+// is visible, polled about every millisecond; the median of several runs, the two programs taking
+// turns. Idle: the CPU time (GetProcessTimes) the program spends over a stretch with its window open
+// and the mouse still, after a second to settle.
+// Usage: tool_bench.exe [runs, default 7] [idle seconds, default 10]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "StartedProgram.h"
+
+namespace {
+
+struct Program {
+    const char* label;
+    const wchar_t* file;
+    WindowToFind window;
+};
+
+const Program kBaseline{"baseline (bare dialog)", L"bare_dialog.exe", WindowToFind::AnyWindow};
+const Program kTool{"tool", L"RapimendPalluxAMDFlashScreenRepair.exe", WindowToFind::MainPanel};
+constexpr DWORD kShowTimeoutMs = 60000;
+
+CString BesideThisProgram(const wchar_t* file)
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const CString self(path, length);
+    return self.substr(0, self.find_last_of(L'\\') + 1) + file;
+}
+
+double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+}
+
+// User and kernel time of the process so far, in milliseconds.
+double CpuMilliseconds(HANDLE process)
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1;
+    const auto ticks = [](FILETIME time) { return (ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime; };
+    return double(ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+// Milliseconds from start to visible window, or a negative figure when it did not show.
+double StartUp(const Program& program)
+{
+    LARGE_INTEGER start, shown;
+    QueryPerformanceCounter(&start);
+    CStartedProgram started(BesideThisProgram(program.file));
+    const HWND window = started.WaitForVisibleWindow(program.window, kShowTimeoutMs);
+    QueryPerformanceCounter(&shown);
+    return window != nullptr ? Milliseconds(start, shown) : -1;
+}
+
+struct Idle {
+    double untilShown = -1;  // CPU milliseconds spent starting up
+    double idle = -1;        // CPU milliseconds spent over the idle stretch
+};
+
+Idle IdleCpu(const Program& program, DWORD seconds)
+{
+    CStartedProgram started(BesideThisProgram(program.file));
+    if (started.WaitForVisibleWindow(program.window, kShowTimeoutMs) == nullptr) return Idle{};
+    Sleep(1000);
+    Idle figures;
+    figures.untilShown = CpuMilliseconds(started.Process());
+    Sleep(seconds * 1000);
+    figures.idle = CpuMilliseconds(started.Process()) - figures.untilShown;
+    return figures;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+bool ReportStartUp(const Program& program, const std::vector<double>& runs)
+{
+    if (std::any_of(runs.begin(), runs.end(), [](double ms) { return ms < 0; })) {
+        std::printf("  %-24s did not show its window within %lu s\n", program.label, kShowTimeoutMs / 1000);
+        return false;
+    }
+    std::printf("  %-24s %7.0f ms   (min %.0f, max %.0f)\n", program.label, Median(runs),
+                *std::min_element(runs.begin(), runs.end()), *std::max_element(runs.begin(), runs.end()));
+    return true;
+}
+
+void ReportIdle(const Program& program, const Idle& figures, DWORD seconds)
+{
+    if (figures.idle < 0) {
+        std::printf("  %-24s did not show its window\n", program.label);
+        return;
+    }
+    std::printf("  %-24s %7.1f ms CPU   (%.2f %% of one core; %.0f ms CPU to start up)\n", program.label, figures.idle,
+                figures.idle / (10.0 * seconds), figures.untilShown);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 7;
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
+    if (runs <= 0 || seconds <= 0) {
+        std::fprintf(stderr, "usage: tool_bench [runs > 0] [idle seconds > 0]\n");
+        return 2;
+    }
+
+    std::vector<double> baseline, tool;
+    for (int run = 0; run < runs; ++run) {
+        // Taking turns spreads any slow spell of the machine over both.
+        baseline.push_back(StartUp(kBaseline));
+        tool.push_back(StartUp(kTool));
+    }
+    std::printf("Start-up, process start to main panel visible (median of %d runs):\n", runs);
+    const bool shown = ReportStartUp(kBaseline, baseline) & ReportStartUp(kTool, tool);
+    if (shown) std::printf("  ratio tool / baseline    %7.2f      (aim: at most 1.3)\n", Median(tool) / Median(baseline));
+
+    std::printf("Idle, CPU time over %d s with the window open and the mouse still:\n", seconds);
+    const Idle baselineIdle = IdleCpu(kBaseline, DWORD(seconds));
+    const Idle toolIdle = IdleCpu(kTool, DWORD(seconds));
+    ReportIdle(kBaseline, baselineIdle, DWORD(seconds));
+    ReportIdle(kTool, toolIdle, DWORD(seconds));
+    std::printf("  (aim: the tool under 1 %% of one core)\n");
+    return shown ? 0 : 1;
+}

@@ -1,0 +1,35 @@
+# Delay-import libraries. A DLL imported through one of these is loaded on the first call into it,
+# by which time the program has limited the DLL search to the system folder; a DLL imported the
+# ordinary way is loaded before any of the program's code runs, and the loader looks for it in the
+# program's own folder first.
+#
+# pallux_delay_import(<target> <name>...) makes `-l<name>` resolve, for <target> alone, to a
+# delay-import library of every function the toolchain's lib<name>.a names. Other targets keep the
+# ordinary import libraries.
+function(pallux_delay_import target)
+  set(folder ${CMAKE_BINARY_DIR}/delay-import)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(stdcall ON)  # 32-bit names carry a leading underscore and an @N suffix
+  else()
+    set(stdcall OFF)
+  endif()
+  set(outputs)
+  foreach(name IN LISTS ARGN)
+    find_library(pallux_import_${name} NAMES lib${name}.a ${name} REQUIRED)
+    set(output ${folder}/lib${name}.a)
+    if(NOT TARGET pallux_delay_${name})
+      add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL} -DIMPORT_LIBRARY=${pallux_import_${name}}
+                -DDLL=${name}.dll -DSTDCALL=${stdcall} -DOUTPUT=${output}
+                -P ${PROJECT_SOURCE_DIR}/cmake/MakeDelayImport.cmake
+        DEPENDS ${pallux_import_${name}} ${PROJECT_SOURCE_DIR}/cmake/MakeDelayImport.cmake
+        COMMENT "Delay-import library for ${name}.dll")
+      add_custom_target(pallux_delay_${name} DEPENDS ${output})
+    endif()
+    add_dependencies(${target} pallux_delay_${name})
+    list(APPEND outputs ${output})
+  endforeach()
+  # Searched before the toolchain's own folder, so the delay-import library wins over lib<name>.a.
+  target_link_directories(${target} PRIVATE ${folder})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${outputs})
+endfunction()

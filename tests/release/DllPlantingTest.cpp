@@ -1,0 +1,178 @@
+// A DLL planted beside the tool: the tool imports statically only the system's known DLLs, and in a
+// folder where someone has put a gdiplus.dll of their own it shows its panel with the system's GDI+
+// while the planted one stays unloaded. A program importing GDI+ the ordinary way, started in the
+// same folder, does load it, which shows the setup would catch the fault.
+#include <windows.h>
+#include <psapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <initializer_list>
+#include <memory>
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+#include "StartedProgram.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const wchar_t kTool[] = L"RapimendPalluxAMDFlashScreenRepair.exe";
+const wchar_t kCompanion[] = L"QueltoFeedbackInformation.dll";
+const wchar_t kImporter[] = L"static_gdiplus_importer.exe";
+
+// DLLs Windows 10 maps from its KnownDLLs section, never from a program's folder, and that the
+// tool may therefore import the ordinary way. GDI+ and the common controls are left out: the tool
+// delay-imports them and so does not depend on whether a given Windows lists them.
+const wchar_t* const kKnownDlls[] = {
+    L"advapi32.dll", L"clbcatq.dll", L"combase.dll", L"comdlg32.dll", L"gdi32.dll",    L"imagehlp.dll",
+    L"imm32.dll",    L"kernel32.dll", L"msctf.dll",  L"msvcrt.dll",   L"normaliz.dll", L"nsi.dll",
+    L"ole32.dll",    L"oleaut32.dll", L"psapi.dll",  L"rpcrt4.dll",   L"sechost.dll",  L"setupapi.dll",
+    L"shcore.dll",   L"shell32.dll",  L"shlwapi.dll", L"user32.dll",  L"wldap32.dll",  L"ws2_32.dll",
+};
+
+CString Lower(CString text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(towlower(c)); });
+    return text;
+}
+
+bool IsKnownDll(const CString& name)
+{
+    return std::any_of(std::begin(kKnownDlls), std::end(kKnownDlls), [&](const wchar_t* known) { return name == known; });
+}
+
+// The DLLs named in a program's import directory, in lower case: the loader maps these before any
+// of the program's code runs. Delay imports are not among them.
+std::vector<CString> StaticImports(const CString& path)
+{
+    // Mapped as an image for reading only: nothing of it runs, none of its imports loads.
+    const std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> module(
+        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE), &FreeLibrary);
+    if (!module) throw std::runtime_error("cannot map the program");
+    const auto* image = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(module.get()) & ~ULONG_PTR(3));
+    const auto& headers =
+        *reinterpret_cast<const IMAGE_NT_HEADERS*>(image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = headers.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    std::vector<CString> names;
+    if (imports.VirtualAddress == 0) return names;
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image + imports.VirtualAddress); entry->Name; ++entry) {
+        const std::string name = reinterpret_cast<const char*>(image + entry->Name);
+        names.push_back(Lower(CString(name.begin(), name.end())));
+    }
+    return names;
+}
+
+TEST(StaticImports, TheToolImportsOnlyKnownDlls)
+{
+    // The reader sees an ordinary GDI+ import where there is one.
+    const std::vector<CString> ordinary = StaticImports(ExecutableFolder() + L"\\" + kImporter);
+    ASSERT_NE(std::find(ordinary.begin(), ordinary.end(), L"gdiplus.dll"), ordinary.end());
+
+    const std::vector<CString> imports = StaticImports(ExecutableFolder() + L"\\" + kTool);
+    ASSERT_NE(std::find(imports.begin(), imports.end(), L"kernel32.dll"), imports.end());
+    for (const CString& dll : imports)
+        EXPECT_TRUE(IsKnownDll(dll)) << dll << " is loaded before the tool runs, looked for in its folder first";
+}
+
+// While it lives, Wine looks for gdiplus.dll as Windows does, for the programs named: native before
+// builtin, so that a gdiplus.dll in a program's folder wins over Wine's own. (WINEDLLOVERRIDES set
+// here would not reach the programs started: Wine reads it from the environment it was started with.)
+class GdiplusSearchedAsOnWindows {
+public:
+    explicit GdiplusSearchedAsOnWindows(std::initializer_list<const wchar_t*> programs)
+    {
+        for (const wchar_t* program : programs) {
+            m_keys.push_back(CString(L"Software\\Wine\\AppDefaults\\") + program);
+            const wchar_t order[] = L"native,builtin";
+            RegSetKeyValueW(HKEY_CURRENT_USER, (m_keys.back() + L"\\DllOverrides").c_str(), L"gdiplus", REG_SZ, order,
+                            sizeof order);
+        }
+    }
+    ~GdiplusSearchedAsOnWindows()
+    {
+        for (const CString& key : m_keys) {
+            RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+            RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+        }
+    }
+    GdiplusSearchedAsOnWindows(const GdiplusSearchedAsOnWindows&) = delete;
+    GdiplusSearchedAsOnWindows& operator=(const GdiplusSearchedAsOnWindows&) = delete;
+
+private:
+    std::vector<CString> m_keys;
+};
+
+// The full path of the module `name` in `process`, or empty when it is not loaded there.
+CString LoadedModule(HANDLE process, const CString& name)
+{
+    HMODULE modules[512];
+    DWORD needed = 0;
+    if (!EnumProcessModulesEx(process, modules, sizeof modules, &needed, LIST_MODULES_ALL)) return CString();
+    const DWORD count = std::min<DWORD>(needed / sizeof(HMODULE), std::size(modules));
+    for (DWORD i = 0; i < count; ++i) {
+        wchar_t path[MAX_PATH] = {};
+        const DWORD length = GetModuleFileNameExW(process, modules[i], path, MAX_PATH);
+        const CString full = Lower(CString(path, length));
+        if (full.size() > name.size() && full.compare(full.size() - name.size() - 1, CString::npos, L"\\" + name) == 0)
+            return full;
+    }
+    return CString();
+}
+
+bool IsInSystemFolder(const CString& path)
+{
+    const CString folder = path.substr(0, path.find_last_of(L'\\'));
+    wchar_t system[MAX_PATH] = {};
+    wchar_t wow64[MAX_PATH] = {};
+    const UINT systemLength = GetSystemDirectoryW(system, MAX_PATH);
+    const UINT wow64Length = GetSystemWow64DirectoryW(wow64, MAX_PATH);
+    return folder == Lower(CString(system, systemLength)) || (wow64Length > 0 && folder == Lower(CString(wow64, wow64Length)));
+}
+
+// A scratch folder holding the tool, its companion library, the ordinary importer and a planted
+// gdiplus.dll that leaves a marker when loaded.
+class PlantedGdiplus : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const wchar_t* name : {kTool, kCompanion, kImporter})
+            ASSERT_TRUE(CopyFileW((ExecutableFolder() + L"\\" + name).c_str(), (m_folder / name).c_str(), FALSE)) << name;
+        ASSERT_TRUE(CopyFileW((ExecutableFolder() + L"\\planted\\gdiplus.dll").c_str(), (m_folder / L"gdiplus.dll").c_str(),
+                              FALSE));
+    }
+
+    CString Marker() const
+    {
+        const std::string bytes = ReadBytes(m_marker);
+        return CString(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    }
+
+    ScratchFolder m_folder;
+    const CString m_marker = m_folder / L"gdiplus.dll.loaded";
+    GdiplusSearchedAsOnWindows m_searchAsOnWindows{kTool, kImporter};
+};
+
+TEST_F(PlantedGdiplus, TheToolShowsItsPanelWithTheSystemsGdiplus)
+{
+    CStartedProgram tool(m_folder / kTool);
+    ASSERT_TRUE(tool.Started());
+    ASSERT_NE(tool.WaitForVisibleWindow(WindowToFind::MainPanel, 30000), nullptr) << "the tool did not show its panel";
+    const CString gdiplus = LoadedModule(tool.Process(), L"gdiplus.dll");
+    EXPECT_TRUE(IsInSystemFolder(gdiplus)) << "GDI+ came from \"" << gdiplus << "\"";
+    tool.End();
+    EXPECT_FALSE(FileExists(m_marker)) << "the planted gdiplus.dll was loaded by " << Marker();
+}
+
+TEST_F(PlantedGdiplus, AnOrdinaryImportLoadsThePlantedDll)
+{
+    CStartedProgram importer(m_folder / kImporter);
+    ASSERT_TRUE(importer.WaitForExit(30000));
+    EXPECT_TRUE(Lower(Marker()) == Lower(m_folder / kImporter))
+        << "the planted DLL was not loaded (marker: \"" << Marker() << "\"): the setup proves nothing";
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The release package of one architecture (made by scripts/package), unpacked into a scratch folder
+# of the Wine prefix: its names are marked UTF-8, it holds exactly the tool, the companion library and
+# the read-me, and the tool started from there shows its panel. Skipped (77) when there is no package yet.
+# Usage: package_starts.sh <x64|x86> <release_tests.exe>
+set -euo pipefail
+arch="$1"
+tests_exe="$2"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env"
+
+shopt -s nullglob
+packages=("$project_root"/build/release/PalluxAMD屏闪修复工具-*-"$arch".zip)
+if [ "${#packages[@]}" -ne 1 ]; then
+  echo "no single $arch package in build/release; scripts/package makes it"
+  exit 77
+fi
+
+"$project_root/scripts/zip-utf8-names" --check "${packages[0]}"
+scratch=$(mktemp -d "$WINEPREFIX/drive_c/pallux-package-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+unzip -q "${packages[0]}" -d "$scratch"
+
+expected=$(printf '%s\n' QueltoFeedbackInformation.dll RapimendPalluxAMDFlashScreenRepair.exe 说明.txt)
+found=$(cd "$scratch" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort)
+if [ "$found" != "$(printf '%s\n' "$expected" | LC_ALL=C sort)" ]; then
+  printf 'the package holds:\n%s\nexpected:\n%s\n' "$found" "$expected"
+  exit 1
+fi
+
+PALLUX_UNPACKED_TOOL=$(winepath -w "$scratch/RapimendPalluxAMDFlashScreenRepair.exe") \
+  wine "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter='ReleasePackage.DISABLED_*'
