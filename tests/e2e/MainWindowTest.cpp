@@ -34,6 +34,8 @@ struct Layout {
     CSize client;
     CRect close, minimise, version, repair, moreTools;
     int boxLeft, boxRight, linksTop, linksBottom, feedbackExtra;
+
+    friend void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.dpi << " DPI"; }
 };
 
 const Layout kLayouts[] = {
@@ -62,6 +64,9 @@ TEST_P(MainWindowLayout, EveryControlSitsWhereTheScaleSays)
     const int n = TextWidth(L"同意《Quelto服务工具使用许可协议》", want.dpi) / 14;
     const int feedbackWidth = TextWidth(L"反馈问题", want.dpi) + want.feedbackExtra;
     const int boxRight = want.boxRight + 2 * n;
+    // The links are wide enough for their own texts.
+    EXPECT_LE(TextWidth(L"《Quelto服务工具使用许可协议》", want.dpi), 14 * n);
+    EXPECT_LE(TextWidth(L"反馈问题", want.dpi), feedbackWidth);
     const struct {
         int id;
         CRect rect;
@@ -110,6 +115,13 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
     ToolRun tool(setup);
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
+    CRect link = ControlRect(panel, IDC_AGREEMENT_LINK);
+    MapWindowPoints(panel, nullptr, reinterpret_cast<POINT*>(&link), 2);
+    const POINT away = {5, 5};  // on the desktop, far from the tool
+    MoveCursorTo(away);
+    const int normal = DarkestInk(link);
+    EXPECT_GE(normal, 0x50) << "the link is darker than its colour";
+    EXPECT_LT(normal, 0xC0) << "no link text on screen";
 
     // Neither key may end anything; what follows is handled after them.
     PressKey(VK_ESCAPE);
@@ -126,7 +138,7 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
                  {IDC_MORE_TOOLS, "OpenUrl"}};
     for (size_t clicked = 0; clicked < std::size(links); ++clicked) {
         ClickControl(panel, links[clicked].id);
-        EXPECT_TRUE(WaitUntil([&] { return !tool.JournalLines(links[clicked].exportName).empty(); }))
+        ASSERT_TRUE(WaitUntil([&] { return !tool.JournalLines(links[clicked].exportName).empty(); }))
             << links[clicked].exportName << " not called";
         for (size_t i = 0; i < std::size(links); ++i)
             EXPECT_EQ(tool.JournalLines(links[i].exportName).size(), i <= clicked ? 1u : 0u)
@@ -150,17 +162,27 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
 
     // The agreement link turns blue under the cursor, and back when the cursor leaves the window
     // straight from it, where no hit test reaches the panel.
-    CRect link = ControlRect(panel, IDC_AGREEMENT_LINK);
-    MapWindowPoints(panel, nullptr, reinterpret_cast<POINT*>(&link), 2);
-    MoveCursorTo(POINT{5, 5});
-    const int normal = DarkestInk(link);
-    EXPECT_GE(normal, 0x50) << "the link is darker than its colour";
-    EXPECT_LT(normal, 0xC0) << "no link text on screen";
     MoveCursorTo(POINT{link.right - 2, CentreOf(link).y});
     EXPECT_TRUE(WaitUntil([&] { return DarkestInk(link) < normal - 0x30; })) << "no hover colour";
-    MoveCursorTo(POINT{5, 5});
+    MoveCursorTo(away);
     EXPECT_TRUE(WaitUntil([&] { return std::abs(DarkestInk(link) - normal) <= 8; }, 2000))
         << "the hover colour stayed after the cursor left";
+}
+
+// The About item of the shell's system menu, opened with Alt+Space: the last item.
+HWND OpenAboutBox(const ToolRun& tool)
+{
+    PressKeys({VK_MENU, VK_SPACE});
+    if (!WaitUntil([] { return IsShown(FindWindowW(L"#32768", nullptr)); })) return nullptr;
+    PressKey(VK_UP);
+    PressKey(VK_RETURN);
+    HWND about = nullptr;
+    WaitUntil([&] {
+        for (HWND window : tool.VisibleWindows())
+            if (WindowText(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
+        return about != nullptr;
+    });
+    return about;
 }
 
 TEST(MainWindow, AboutBoxMinimiseAndRestore)
@@ -171,14 +193,9 @@ TEST(MainWindow, AboutBoxMinimiseAndRestore)
     HWND shell = ToolRun::ShellOf(panel);
     EXPECT_EQ(WindowText(shell), CString(L"PalluxAMD屏闪修复工具"));
 
-    // The About item of the shell's system menu.
-    PostMessageW(shell, WM_SYSCOMMAND, 0x10, 0);
-    HWND about = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        for (HWND window : tool.VisibleWindows())
-            if (WindowText(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
-        return about != nullptr;
-    })) << "no about box";
+    HWND about = OpenAboutBox(tool);
+    ASSERT_NE(about, nullptr) << "no about box";
+    EXPECT_NE(FindWindowExW(about, nullptr, L"Static", L"RapimendPalluxAMDFlashScreenRepair，1.0 版"), nullptr);
     ClickControl(about, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "the about box stayed";
     EXPECT_TRUE(IsShown(panel));

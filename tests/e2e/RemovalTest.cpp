@@ -12,6 +12,8 @@ struct Removal {
     const wchar_t* folder;  // the folder the tool is started from
     bool userFile;          // the folder also holds a file of the user's
     bool toolFilesGo;
+
+    friend void PrintTo(const Removal& removal, std::ostream* out) { *out << removal.name; }
 };
 
 const Removal kRemovals[] = {

@@ -35,15 +35,18 @@ struct StartupFailure {
     const wchar_t* windows;      // the system Wine reports to the tool (Windows 10 when null)
     const wchar_t* text;         // the prompt
     size_t initCalls;            // how often the library's initialisation is reached
+    bool loaded;                 // whether the library is in the process by the time of the notice
+
+    friend void PrintTo(const StartupFailure& failure, std::ostream* out) { *out << failure.name; }
 };
 
 const StartupFailure kFailures[] = {
-    {"NoLibrary", nullptr, L"", nullptr, kInitFailed, 0},
-    {"MissingExport", L"incomplete-companion\\QueltoFeedbackInformation.dll", L"", nullptr, kInitFailed, 0},
-    {"InitialisationRefused", L"QueltoFeedbackInformation.dll", L"InitResult=0", nullptr, kInitFailed, 1},
+    {"NoLibrary", nullptr, L"", nullptr, kInitFailed, 0, false},
+    {"MissingExport", L"incomplete-companion\\QueltoFeedbackInformation.dll", L"", nullptr, kInitFailed, 0, true},
+    {"InitialisationRefused", L"QueltoFeedbackInformation.dll", L"InitResult=0", nullptr, kInitFailed, 1, true},
     // The version check comes before the library is even loaded.
-    {"Windows7", L"QueltoFeedbackInformation.dll", L"", L"win7", kUnsupportedSystem, 0},
-    {"Windows81", L"QueltoFeedbackInformation.dll", L"", L"win81", kUnsupportedSystem, 0},
+    {"Windows7", L"QueltoFeedbackInformation.dll", L"", L"win7", kUnsupportedSystem, 0, false},
+    {"Windows81", L"QueltoFeedbackInformation.dll", L"", L"win81", kUnsupportedSystem, 0, false},
 };
 
 class StartupChecks : public testing::TestWithParam<StartupFailure> {};
@@ -63,6 +66,7 @@ TEST_P(StartupChecks, AFailingCheckShowsItsNoticeAndEndsTheTool)
     EXPECT_EQ(WindowText(GetDlgItem(notice, IDC_PROMPT_TEXT)), CString(failure.text));
     ExpectOneButton(notice);
     EXPECT_EQ(tool.MainPanel(0), nullptr) << "the main window showed although a check failed";
+    EXPECT_EQ(tool.HasLoaded(L"QueltoFeedbackInformation.dll"), failure.loaded);
     ExpectEndAfterOk(tool, notice);
     EXPECT_EQ(tool.JournalLines("InitFreedbackDll").size(), failure.initCalls);
     EXPECT_TRUE(tool.JournalLines("GetToolIsNewVersion").empty()) << "the version check ran after a failed start";

@@ -220,6 +220,17 @@ long ToolRun::CloseAsUser()
     return WaitForExit();
 }
 
+bool ToolRun::HasLoaded(const wchar_t* moduleName) const
+{
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, m_processId));
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Module32FirstW(snapshot.Get(), &entry); more;
+         more = Module32NextW(snapshot.Get(), &entry))
+        if (_wcsicmp(entry.szModule, moduleName) == 0) return true;
+    return false;
+}
+
 CHandle ToolRun::RunningChild() const
 {
     CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -323,11 +334,26 @@ void ClickControl(HWND dialog, int id)
 
 void PressKey(WORD key)
 {
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof input[0]);
+    PressKeys({key});
+}
+
+void PressKeys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> input;
+    for (const WORD key : keys) {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wVk = key;
+        input.push_back(down);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT up{};
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = *--key;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        input.push_back(up);
+    }
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
 CString WindowText(HWND window)

@@ -4,6 +4,7 @@
 // the registry value, the log file and the reference library's journal.
 #include <windows.h>
 
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -72,6 +73,8 @@ public:
     // Ends the tool as a user does: the close button, then the problem-solved dialog's close
     // button; the exit code, or -1 when it did not end.
     long CloseAsUser();
+    // Whether the tool has loaded a module of this file name.
+    bool HasLoaded(const wchar_t* moduleName) const;
     // A process the tool started that still runs (the removal of its folder), or none.
     CHandle RunningChild() const;
 
@@ -98,6 +101,8 @@ void ClickAt(POINT point);
 void ClickWindow(HWND window, POINT offset = {-1, -1});
 void ClickControl(HWND dialog, int id);
 void PressKey(WORD key);
+// The keys pressed in order and let go in reverse, as a chord (Alt+Space: {VK_MENU, VK_SPACE}).
+void PressKeys(std::initializer_list<WORD> keys);
 
 CRect ClientRectOnScreen(HWND window);
 CString WindowText(HWND window);
@@ -105,6 +110,11 @@ bool IsShown(HWND window);
 // A control's rectangle in its dialog's client coordinates.
 CRect ControlRect(HWND dialog, int id);
 std::ostream& operator<<(std::ostream& out, const RECT& rect);
+// Wide strings in failure messages as text, not as a list of characters.
+inline void PrintTo(const CString& text, std::ostream* out)
+{
+    *out << text;
+}
 
 // The value the tool repairs, in the 64-bit registry view; -1 when it is absent or not a DWORD.
 long long ReadRepairValue();
