@@ -89,11 +89,6 @@ TEST_P(MainWindowLayout, EveryControlSitsWhereTheScaleSays)
 INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, testing::ValuesIn(kLayouts),
                          [](const testing::TestParamInfo<Layout>& info) { return std::to_string(info.param.dpi); });
 
-CPoint CentreOf(const CRect& rect)
-{
-    return CPoint(rect.left + rect.Width() / 2, rect.top + rect.Height() / 2);
-}
-
 // The red channel of the darkest blue-ink pixel the screen shows in `rect`: the links are drawn in
 // blues that differ only in their red and green (0xFF5C5C normal, 0xFF0000 under the cursor), blended
 // into white at the edges of the strokes; 255 when there is no ink.
@@ -162,7 +157,7 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
 
     // The agreement link turns blue under the cursor, and back when the cursor leaves the window
     // straight from it, where no hit test reaches the panel.
-    MoveCursorTo(POINT{link.right - 2, CentreOf(link).y});
+    MoveCursorTo(POINT{link.right - 2, (link.top + link.bottom) / 2});
     EXPECT_TRUE(WaitUntil([&] { return DarkestInk(link) < normal - 0x30; })) << "no hover colour";
     MoveCursorTo(away);
     EXPECT_TRUE(WaitUntil([&] { return std::abs(DarkestInk(link) - normal) <= 8; }, 2000))
