@@ -29,8 +29,9 @@ CString ToolRemovalCommandLine(const CString& interpreterPath, const CString& pr
     // rmdir without /s removes the folder only when it is empty: anything of the user's keeps it.
     const CString command =
         L"timeout /t 3 /nobreak >nul & del /f /q " + files + L" & rmdir " + Quoted(folder);
-    // /S: everything between the outer quotes reaches the interpreter exactly as written.
-    return Quoted(interpreterPath) + L" /D /S /C \"" + command + L"\"";
+    // /S: everything between the outer quotes reaches the interpreter exactly as written. /V:OFF:
+    // a "!" in the path stays a "!" even where the registry turns delayed expansion on.
+    return Quoted(interpreterPath) + L" /D /V:OFF /S /C \"" + command + L"\"";
 }
 
 BOOL ScheduleToolFolderRemoval()

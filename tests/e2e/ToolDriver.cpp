@@ -1,19 +1,19 @@
 #include "ToolDriver.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <stdexcept>
 
-#include "support/WindowProbe.h"
+#include "framework/RegKey.h"
+#include "res/resource.h"
 
 namespace {
 
 const wchar_t kLibraryName[] = L"QueltoFeedbackInformation.dll";
 const wchar_t kAdapterKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\0000";
-constexpr int kRepairButton = 1012;
-constexpr int kPromptOk = 1006;
-constexpr int kProgressLabel = 1000;
-constexpr int kSolvedButton = 1002;
+const wchar_t kToolDefaultsKey[] = L"Software\\Wine\\AppDefaults\\RapimendPalluxAMDFlashScreenRepair.exe";
 
 void SetScreenDpi(DWORD dpi)
 {
@@ -34,9 +34,35 @@ BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
+void SendMouse(DWORD flags)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
 }  // namespace
 
-ToolRun::ToolRun(const ToolSetup& setup)
+ScopedToolWindowsVersion::ScopedToolWindowsVersion(const wchar_t* version)
+{
+    if (version == nullptr) return;
+    CRegKey key;
+    const DWORD bytes = static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t));
+    if (key.Create(HKEY_CURRENT_USER, kToolDefaultsKey, KEY_SET_VALUE) != ERROR_SUCCESS ||
+        RegSetValueExW(key.Get(), L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), bytes) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot set the tool's Windows version");
+    m_set = true;
+}
+
+ScopedToolWindowsVersion::~ScopedToolWindowsVersion()
+{
+    if (!m_set) return;
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kToolDefaultsKey, L"Version");
+    RegDeleteKeyW(HKEY_CURRENT_USER, kToolDefaultsKey);
+}
+
+ToolRun::ToolRun(const ToolSetup& setup) : m_windowsVersion(setup.windowsVersion)
 {
     m_folder = m_scratch / setup.folderName;
     CreateDirectoryW(m_folder.c_str(), nullptr);
@@ -45,9 +71,10 @@ ToolRun::ToolRun(const ToolSetup& setup)
                    FALSE))
         throw std::runtime_error("the built tool is missing");
     if (setup.withLibrary) {
-        CopyFileW((built + L"\\" + kLibraryName).c_str(), (m_folder + L"\\" + kLibraryName).c_str(), FALSE);
-        const CString settings = L"[Library]\r\nOpenPages=0\r\n[Journal]\r\nPath=" + JournalPath() + L"\r\n" +
-                                 setup.librarySettings + L"\r\n";
+        if (!CopyFileW((built + L"\\" + setup.library).c_str(), (m_folder + L"\\" + kLibraryName).c_str(), FALSE))
+            throw std::runtime_error("the built companion library is missing");
+        const CString settings = L"[Library]\r\nOpenPages=0\r\n" + setup.libraryKeys + L"\r\n[Journal]\r\nPath=" +
+                                 JournalPath() + L"\r\n" + setup.librarySettings + L"\r\n";
         // UTF-16 with its mark, so any folder name reads back whole.
         std::string bytes = "\xFF\xFE";
         bytes.append(reinterpret_cast<const char*>(settings.data()), settings.size() * sizeof(wchar_t));
@@ -80,6 +107,21 @@ void ToolRun::Kill()
         TerminateProcess(m_process.Get(), 99);
         WaitForSingleObject(m_process.Get(), 10000);
     }
+}
+
+std::vector<CString> ToolRun::FolderContents() const
+{
+    std::vector<CString> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((m_folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const CString name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<HWND> ToolRun::VisibleWindows() const
@@ -135,22 +177,71 @@ void ToolRun::WaitUntilSettled(HWND window) const
 
 HWND ToolRun::MainPanel(DWORD timeoutMs) const
 {
-    return WindowWithControl(kRepairButton, timeoutMs);
+    return WindowWithControl(IDC_REPAIR, timeoutMs);
 }
 
 HWND ToolRun::Prompt(DWORD timeoutMs) const
 {
-    return WindowWithControl(kPromptOk, timeoutMs);
+    return WindowWithControl(IDC_PROMPT_OK, timeoutMs);
 }
 
 HWND ToolRun::ProgressPrompt(DWORD timeoutMs) const
 {
-    return WindowWithControl(kProgressLabel, timeoutMs);
+    return WindowWithControl(IDC_STATE_TEXT, timeoutMs);
 }
 
 HWND ToolRun::FeedbackDialog(DWORD timeoutMs) const
 {
-    return WindowWithControl(kSolvedButton, timeoutMs);
+    return WindowWithControl(IDC_SOLVED, timeoutMs);
+}
+
+HWND ToolRun::PromptSaying(const wchar_t* text, DWORD timeoutMs) const
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            HWND prompt = Prompt(0);
+            if (prompt == nullptr || WindowText(GetDlgItem(prompt, IDC_PROMPT_TEXT)) != text) return false;
+            found = prompt;
+            return true;
+        },
+        timeoutMs);
+    return found;
+}
+
+long ToolRun::CloseAsUser()
+{
+    HWND panel = MainPanel();
+    if (panel == nullptr) return -1;
+    ClickControl(panel, IDC_CLOSE);
+    HWND feedback = FeedbackDialog();
+    if (feedback == nullptr) return -1;
+    ClickControl(feedback, IDC_FEEDBACK_CLOSE);
+    return WaitForExit();
+}
+
+bool ToolRun::HasLoaded(const wchar_t* moduleName) const
+{
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, m_processId));
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Module32FirstW(snapshot.Get(), &entry); more;
+         more = Module32NextW(snapshot.Get(), &entry))
+        if (_wcsicmp(entry.szModule, moduleName) == 0) return true;
+    return false;
+}
+
+CHandle ToolRun::RunningChild() const
+{
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ParentProcessID == m_processId && entry.th32ProcessID != m_processId)
+            return CHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    }
+    return CHandle();
 }
 
 long ToolRun::WaitForExit(DWORD timeoutMs)
@@ -181,13 +272,44 @@ std::vector<std::string> ToolRun::JournalLines(const char* exportName) const
     return lines;
 }
 
+std::string JournalField(const std::string& line, const char* name)
+{
+    const std::string key = std::string("\t") + name + "=";
+    const size_t at = line.find(key);
+    if (at == std::string::npos) return std::string();
+    const size_t start = at + key.size();
+    return line.substr(start, line.find_first_of("\t\r", start) - start);
+}
+
+// Wine's desktop hears of every cursor warp from the X server and then moves the cursor there
+// itself, as if a hand had moved the mouse; under load that echo can come a second or more late,
+// after the next warp, and put the cursor back where an earlier warp had it. So a move counts once
+// the cursor has stayed put for a while, and every button event is sent right after the cursor has
+// been put on its point again (a warp to where the cursor is makes no echo).
+void MoveCursorTo(POINT point)
+{
+    SetCursorPos(point.x, point.y);
+    ULONGLONG stableSince = GetTickCount64();
+    WaitUntil(
+        [&] {
+            POINT at;
+            if (!GetCursorPos(&at) || at.x != point.x || at.y != point.y) {
+                SetCursorPos(point.x, point.y);
+                stableSince = GetTickCount64();
+            }
+            return GetTickCount64() - stableSince >= 250;
+        },
+        5000);
+}
+
 void ClickAt(POINT point)
 {
-    // Each step is seen by the system before the next, as a hand's would be.
-    SendMouseTo(point);
-    Sleep(50);
-    SendMouseButton(true);
-    SendMouseButton(false);
+    MoveCursorTo(point);
+    for (const bool down : {true, false}) {
+        SetCursorPos(point.x, point.y);
+        SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+        WaitUntil([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; }, 2000);
+    }
 }
 
 CRect ClientRectOnScreen(HWND window)
@@ -212,11 +334,26 @@ void ClickControl(HWND dialog, int id)
 
 void PressKey(WORD key)
 {
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof input[0]);
+    PressKeys({key});
+}
+
+void PressKeys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> input;
+    for (const WORD key : keys) {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wVk = key;
+        input.push_back(down);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT up{};
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = *--key;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        input.push_back(up);
+    }
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
 CString WindowText(HWND window)
@@ -229,6 +366,19 @@ CString WindowText(HWND window)
 bool IsShown(HWND window)
 {
     return window != nullptr && IsWindowVisible(window);
+}
+
+CRect ControlRect(HWND dialog, int id)
+{
+    CRect rect;
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::ostream& operator<<(std::ostream& out, const RECT& rect)
+{
+    return out << "(" << rect.left << ", " << rect.top << ")-(" << rect.right << ", " << rect.bottom << ")";
 }
 
 long long ReadRepairValue()

@@ -4,6 +4,8 @@
 // the registry value, the log file and the reference library's journal.
 #include <windows.h>
 
+#include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,8 +18,23 @@ struct ToolSetup {
     CString program = L"RapimendPalluxAMDFlashScreenRepair.exe";  // which built program to copy
     CString folderName = L"tool";  // the scratch folder the tool is started from
     bool withLibrary = true;       // copy the reference companion library beside it
+    CString library = L"QueltoFeedbackInformation.dll";  // which built library, relative to the build's folder
+    CString libraryKeys;           // extra lines of the settings' [Library] section
     CString librarySettings;       // extra lines of the library's settings file
     DWORD dpi = 96;
+    const wchar_t* windowsVersion = nullptr;  // Wine's version for the tool alone ("win7", "win81")
+};
+
+// Wine's Windows version for the tool alone, as long as this object lives.
+class ScopedToolWindowsVersion {
+public:
+    explicit ScopedToolWindowsVersion(const wchar_t* version);
+    ~ScopedToolWindowsVersion();
+    ScopedToolWindowsVersion(const ScopedToolWindowsVersion&) = delete;
+    ScopedToolWindowsVersion& operator=(const ScopedToolWindowsVersion&) = delete;
+
+private:
+    bool m_set = false;
 };
 
 class ToolRun {
@@ -28,6 +45,10 @@ public:
     ToolRun& operator=(const ToolRun&) = delete;
 
     const CString& Folder() const { return m_folder; }
+    // The names in the tool's folder, sorted.
+    std::vector<CString> FolderContents() const;
+    // A path in the scratch folder, beside the tool's folder.
+    CString Beside(const CString& name) const { return m_scratch / name; }
     CString JournalPath() const { return m_folder + L"-journal.txt"; }
     DWORD ProcessId() const { return m_processId; }
 
@@ -41,10 +62,21 @@ public:
     HWND Prompt(DWORD timeoutMs = 10000) const;
     HWND ProgressPrompt(DWORD timeoutMs = 10000) const;
     HWND FeedbackDialog(DWORD timeoutMs = 10000) const;
+    // The prompt showing `text`, once it does; null when none does in time.
+    HWND PromptSaying(const wchar_t* text, DWORD timeoutMs = 30000) const;
+    // The shell around a content panel.
+    static HWND ShellOf(HWND panel) { return GetWindow(panel, GW_OWNER); }
 
     // Waits for the process to end; its exit code, or -1 when it did not end in time.
     long WaitForExit(DWORD timeoutMs = 20000);
     void Kill();
+    // Ends the tool as a user does: the close button, then the problem-solved dialog's close
+    // button; the exit code, or -1 when it did not end.
+    long CloseAsUser();
+    // Whether the tool has loaded a module of this file name.
+    bool HasLoaded(const wchar_t* moduleName) const;
+    // A process the tool started that still runs (the removal of its folder), or none.
+    CHandle RunningChild() const;
 
     // The journal's lines that record `exportName` (each as UTF-8).
     std::vector<std::string> JournalLines(const char* exportName) const;
@@ -53,21 +85,36 @@ private:
     void WaitUntilSettled(HWND window) const;
 
     ScratchFolder m_scratch;
+    ScopedToolWindowsVersion m_windowsVersion;
     CString m_folder;
     CHandle m_process;
     DWORD m_processId = 0;
 };
 
+// The value of field `name` in a journal line ("" when the line has none).
+std::string JournalField(const std::string& line, const char* name);
+
 // Real input, in screen pixels.
+void MoveCursorTo(POINT point);
 void ClickAt(POINT point);
 // A click at `offset` from the top left of a window's client area (default: its centre).
 void ClickWindow(HWND window, POINT offset = {-1, -1});
 void ClickControl(HWND dialog, int id);
 void PressKey(WORD key);
+// The keys pressed in order and let go in reverse, as a chord (Alt+Space: {VK_MENU, VK_SPACE}).
+void PressKeys(std::initializer_list<WORD> keys);
 
 CRect ClientRectOnScreen(HWND window);
 CString WindowText(HWND window);
 bool IsShown(HWND window);
+// A control's rectangle in its dialog's client coordinates.
+CRect ControlRect(HWND dialog, int id);
+std::ostream& operator<<(std::ostream& out, const RECT& rect);
+// Wide strings in failure messages as text, not as a list of characters.
+inline void PrintTo(const CString& text, std::ostream* out)
+{
+    *out << text;
+}
 
 // The value the tool repairs, in the 64-bit registry view; -1 when it is absent or not a DWORD.
 long long ReadRepairValue();

@@ -1,0 +1,64 @@
+// The tool removes itself from the folder it was started from, after it has been closed the normal
+// way: its own files only, the folder only when nothing else is left in it, nothing beside it, and
+// nothing at all from a path the command interpreter would rewrite.
+#include <gtest/gtest.h>
+
+#include "ToolDriver.h"
+
+namespace {
+
+struct Removal {
+    const char* name;
+    const wchar_t* folder;  // the folder the tool is started from
+    bool userFile;          // the folder also holds a file of the user's
+    bool toolFilesGo;
+
+    friend void PrintTo(const Removal& removal, std::ostream* out) { *out << removal.name; }
+};
+
+const Removal kRemovals[] = {
+    // Blanks, brackets and "&" must reach the removal as one path: "测试" and "x" lie beside it.
+    {"OddName", L"测试 工具 (1) & x", false, true},
+    {"SharedFolder", L"下载", true, true},
+    {"Percent", L"工具 %TEMP% 100%", false, false},
+};
+
+class ToolRemoval : public testing::TestWithParam<Removal> {};
+
+TEST_P(ToolRemoval, AfterANormalCloseOnlyTheToolsFilesGo)
+{
+    const Removal& removal = GetParam();
+    ToolSetup setup;
+    setup.folderName = removal.folder;
+    ToolRun tool(setup);
+    const CString sentinels[] = {tool.Beside(L"测试"), tool.Beside(L"x")};
+    for (const CString& sentinel : sentinels) ASSERT_TRUE(CreateDirectoryW(sentinel.c_str(), nullptr));
+    const CString userFile = tool.Folder() + L"\\notes.txt";
+    if (removal.userFile) WriteBytes(userFile, "the user's own");
+    const std::vector<CString> before = tool.FolderContents();
+
+    ASSERT_EQ(tool.CloseAsUser(), 0);
+    CHandle removing = tool.RunningChild();
+    if (removal.toolFilesGo) {
+        ASSERT_TRUE(removing) << "no removal started";
+        EXPECT_EQ(tool.FolderContents(), before) << "removed at once, not after a wait";
+        ASSERT_EQ(WaitForSingleObject(removing.Get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    } else {
+        EXPECT_FALSE(removing) << "a removal started for a path the interpreter rewrites";
+    }
+
+    std::vector<CString> left;
+    if (removal.userFile) left.push_back(L"notes.txt");
+    if (!removal.toolFilesGo) left = before;
+    EXPECT_EQ(tool.FolderContents(), left);
+    EXPECT_EQ(IsFolder(tool.Folder()), !left.empty()) << "the folder itself";
+    if (removal.userFile) {
+        EXPECT_EQ(ReadBytes(userFile), "the user's own");
+    }
+    for (const CString& sentinel : sentinels) EXPECT_TRUE(IsFolder(sentinel)) << sentinel << " beside the tool went";
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, ToolRemoval, testing::ValuesIn(kRemovals),
+                         [](const testing::TestParamInfo<Removal>& info) { return info.param.name; });
+
+}  // namespace
