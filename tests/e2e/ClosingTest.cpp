@@ -14,16 +14,6 @@ constexpr int kSolved = 1002;
 constexpr int kUnsolved = 1003;
 constexpr int kMoreSolutions = 1015;
 
-// The value of `field` in a journal line ("…\tfield=value\t…").
-std::string Field(const std::string& line, const std::string& field)
-{
-    const size_t at = line.find("\t" + field + "=");
-    if (at == std::string::npos) return {};
-    const size_t start = at + field.size() + 2;
-    const size_t end = line.find_first_of("\t\r\n", start);
-    return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
 HWND OpenFeedbackDialog(ToolRun& tool)
 {
     HWND panel = tool.MainPanel();
@@ -50,10 +40,10 @@ TEST_P(ClosingAnswer, RecordsOneAnswerThenTheQuestionAndEnds)
 
     const auto answers = tool.JournalLines("CustomerFeedbackEx");
     ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(Field(answers[0], "answer"), GetParam().answer);
-    EXPECT_EQ(Field(answers[0], "tool"), "10060");
-    EXPECT_EQ(Field(answers[0], "version"), "1.5.21.423");
-    const long long recorded = std::stoll(Field(answers[0], "time"));
+    EXPECT_EQ(JournalField(answers[0], "answer"), GetParam().answer);
+    EXPECT_EQ(JournalField(answers[0], "tool"), "10060");
+    EXPECT_EQ(JournalField(answers[0], "version"), "1.5.21.423");
+    const long long recorded = std::stoll(JournalField(answers[0], "time"));
     EXPECT_LE(std::llabs(recorded - before), 5) << "the answer's time is not the seconds since 1970";
     EXPECT_EQ(tool.JournalLines("FeedbackQuestion").size(), 1u);
 }

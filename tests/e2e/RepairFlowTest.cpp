@@ -22,21 +22,6 @@ const wchar_t kRestartQuestion[] =
     L"如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。";
 const wchar_t kFailedText[] = L"屏闪修复失败！";
 
-// The prompt that shows `text`, once it does; null when none does in time.
-HWND WaitForPrompt(const ToolRun& tool, const wchar_t* text, DWORD timeoutMs = 30000)
-{
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            HWND prompt = tool.Prompt(0);
-            if (prompt == nullptr || WindowText(GetDlgItem(prompt, kPromptText)) != text) return false;
-            found = prompt;
-            return true;
-        },
-        timeoutMs);
-    return found;
-}
-
 // No prompt shows within a second and a half (as long as a user waits for a reaction).
 bool NoPromptFollows(const ToolRun& tool)
 {
@@ -61,13 +46,13 @@ TEST_P(RepairFlow, ConfirmedRepairTurnsTheFeatureOffAndAsksToRestart)
     WriteRepairValue(1);  // once the tool runs: Wine's display driver sets the adapter's key afresh at start
     ClickControl(panel, kRepairButton);
 
-    HWND confirm = WaitForPrompt(tool, kConfirmText);
+    HWND confirm = tool.PromptSaying(kConfirmText);
     ASSERT_NE(confirm, nullptr) << "no confirmation after the click on 一键修复";
     EXPECT_TRUE(IsShown(GetDlgItem(confirm, kPromptOk)));
     EXPECT_TRUE(IsShown(GetDlgItem(confirm, kPromptCancel)));
     ClickControl(confirm, kPromptOk);
 
-    HWND question = WaitForPrompt(tool, kRestartQuestion);
+    HWND question = tool.PromptSaying(kRestartQuestion);
     ASSERT_NE(question, nullptr) << "no restart question after the repair";
     EXPECT_EQ(ReadRepairValue(), 0) << "the question came, but the registry was not changed";
     EXPECT_EQ(tool.ProgressPrompt(0), nullptr) << "the progress prompt stands over the question";
@@ -87,7 +72,7 @@ TEST_P(RepairFlow, CancelledConfirmationChangesNothing)
     WriteRepairValue(1);
     for (const int button : {kPromptCancel, kPromptClose}) {
         ClickControl(panel, kRepairButton);
-        HWND confirm = WaitForPrompt(tool, kConfirmText);
+        HWND confirm = tool.PromptSaying(kConfirmText);
         ASSERT_NE(confirm, nullptr);
         ClickControl(confirm, button);
         ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr; }));
@@ -115,7 +100,7 @@ TEST_P(RepairFlow, TheAgreementAndTheButtonsMarginGateTheRepair)
     EXPECT_TRUE(NoPromptFollows(tool)) << "a click in the button's margin opened a prompt";
 
     ClickControl(panel, kRepairButton);
-    HWND confirm = WaitForPrompt(tool, kConfirmText);
+    HWND confirm = tool.PromptSaying(kConfirmText);
     ASSERT_NE(confirm, nullptr) << "ticked again, 一键修复 did not work";
     ClickControl(confirm, kPromptCancel);
 }
@@ -130,18 +115,18 @@ TEST_P(RepairFlow, AFailedRepairSaysSoAndIsLogged)
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
     ClickControl(panel, kRepairButton);
-    HWND confirm = WaitForPrompt(tool, kConfirmText);
+    HWND confirm = tool.PromptSaying(kConfirmText);
     ASSERT_NE(confirm, nullptr);
     ClickControl(confirm, kPromptOk);
 
-    HWND notice = WaitForPrompt(tool, kFailedText);
+    HWND notice = tool.PromptSaying(kFailedText);
     ASSERT_NE(notice, nullptr) << "no failure notice";
     EXPECT_FALSE(IsShown(GetDlgItem(notice, kPromptCancel))) << "the notice can only be acknowledged";
     EXPECT_EQ(CountOccurrences(ReadToolLog(), failure), failuresBefore) << "logged before the user was told";
     ClickControl(notice, kPromptOk);
     EXPECT_TRUE(WaitUntil([&] { return CountOccurrences(ReadToolLog(), failure) == failuresBefore + 1; }))
         << "the failure was not logged once";
-    EXPECT_EQ(WaitForPrompt(tool, kRestartQuestion, 1500), nullptr) << "a failed repair asked to restart";
+    EXPECT_EQ(tool.PromptSaying(kRestartQuestion, 1500), nullptr) << "a failed repair asked to restart";
 }
 
 TEST_P(RepairFlow, TheMainWindowIgnoresClicksWhileAPromptRuns)
@@ -162,10 +147,10 @@ TEST_P(RepairFlow, TheMainWindowIgnoresClicksWhileAPromptRuns)
     };
 
     ClickControl(panel, kRepairButton);
-    HWND confirm = WaitForPrompt(tool, kConfirmText);
+    HWND confirm = tool.PromptSaying(kConfirmText);
     ASSERT_NE(confirm, nullptr);
     tryTheMainWindow();
-    EXPECT_EQ(WaitForPrompt(tool, kConfirmText, 500), confirm) << "the confirmation went away";
+    EXPECT_EQ(tool.PromptSaying(kConfirmText, 500), confirm) << "the confirmation went away";
     EXPECT_EQ(tool.FeedbackDialog(500), nullptr) << "the close button worked under the confirmation";
     ClickControl(confirm, kPromptOk);
 
@@ -173,9 +158,9 @@ TEST_P(RepairFlow, TheMainWindowIgnoresClicksWhileAPromptRuns)
     ASSERT_NE(progress, nullptr);
     tryTheMainWindow();
     EXPECT_EQ(tool.FeedbackDialog(500), nullptr) << "the close button worked under the progress prompt";
-    EXPECT_EQ(WaitForPrompt(tool, kConfirmText, 500), nullptr) << "a second repair started under the progress prompt";
+    EXPECT_EQ(tool.PromptSaying(kConfirmText, 500), nullptr) << "a second repair started under the progress prompt";
 
-    HWND notice = WaitForPrompt(tool, kFailedText);
+    HWND notice = tool.PromptSaying(kFailedText);
     ASSERT_NE(notice, nullptr) << "the tool did not survive";
     ClickControl(notice, kPromptOk);
     EXPECT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); }))
@@ -204,10 +189,10 @@ TEST(RepairFlowRepeated, DISABLED_TwentyRepairsLeaveTheToolHoldingWhatItHeldAfte
     ULONG_PTR afterFirst = 0;
     for (int run = 1; run <= 20; ++run) {
         ClickControl(panel, kRepairButton);
-        HWND confirm = WaitForPrompt(tool, kConfirmText);
+        HWND confirm = tool.PromptSaying(kConfirmText);
         ASSERT_NE(confirm, nullptr) << "repair " << run;
         ClickControl(confirm, kPromptOk);
-        HWND question = WaitForPrompt(tool, kRestartQuestion);
+        HWND question = tool.PromptSaying(kRestartQuestion);
         ASSERT_NE(question, nullptr) << "repair " << run;
         ClickControl(question, kPromptCancel);
         ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); })) << "repair " << run;
