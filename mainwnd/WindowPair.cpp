@@ -223,6 +223,15 @@ LRESULT CLayeredShellDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         // The frame holds nothing to click: a hit on it belongs to the content beneath, should the
         // frame ever be stacked above its content (as Wine's display driver sometimes does).
         return HTTRANSPARENT;
+    case WM_SETFOCUS:
+        // The frame holds no controls: the keyboard belongs to the content, which decides what
+        // Enter, Esc and Alt+F4 do. Left on the frame, Enter would end a prompt as if OK were clicked.
+        if (m_pContentDlg != nullptr && m_pContentDlg->m_hWnd != nullptr && m_pContentDlg->IsWindowVisible() &&
+            m_pContentDlg->IsWindowEnabled()) {
+            ::SetFocus(m_pContentDlg->m_hWnd);
+            return 0;
+        }
+        return CDialog::WindowProc(message, wParam, lParam);
     case WM_MOVE:
         return OnMove();
     case WM_DESTROY:

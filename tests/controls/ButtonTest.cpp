@@ -25,12 +25,7 @@ struct ButtonUnderTest {
             return MatchShare(shown, looks[look]) >= 0.99;
         }, timeoutMs);
     }
-    POINT Centre() const
-    {
-        RECT client;
-        GetClientRect(hwnd, &client);
-        return OnScreen(hwnd, {client.right / 2, client.bottom / 2});
-    }
+    POINT Centre() const { return ClientCentre(hwnd); }
 };
 
 // Whether this thread waits for no WM_MOUSELEAVE: none asked for, or the one asked for has come.

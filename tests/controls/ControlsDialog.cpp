@@ -79,22 +79,7 @@ void ControlsTest::SetUp()
     ASSERT_TRUE(dialog.Show());
 }
 
-POINT OnScreen(HWND window, POINT client)
-{
-    ClientToScreen(window, &client);
-    return client;
-}
-
 void Repaint(HWND window)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-}
-
-Pixels Picture(UINT id, const RECT* part)
-{
-    Gdiplus::Image* raw = nullptr;
-    if (!LoadPngResource(&raw, id)) return {};
-    std::unique_ptr<Gdiplus::Image> image(raw);
-    const RECT whole = {0, 0, static_cast<LONG>(image->GetWidth()), static_cast<LONG>(image->GetHeight())};
-    return PixelsOf(*image, part != nullptr ? *part : whole);
 }

@@ -48,9 +48,5 @@ protected:
     ControlsDialog dialog;
 };
 
-// A point given in the client coordinates of `window`, on the screen.
-POINT OnScreen(HWND window, POINT client);
 // Paints `window` and its children afresh, at once, erase included.
 void Repaint(HWND window);
-// The pixels of PNG `id`, or of its `part`; none when it does not load.
-Pixels Picture(UINT id, const RECT* part = nullptr);

@@ -5,12 +5,12 @@
 
 #include <cstdlib>
 
-#include "PairRunner.h"
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
 #include "framework/LiveCount.h"
 #include "framework/WinApp.h"
 #include "mainwnd/MainWindow.h"
+#include "support/PairRunner.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -71,7 +71,7 @@ TEST(WindowPair, ShowsFrameAndPanelCentredAt96Dpi)
         const COLORREF panel = GetPixel(panelDc.GetSafeHdc(), 10, 300);
         return GetBValue(band) > 150 && GetRValue(band) < 80 && GetRValue(panel) > 230 && GetBValue(panel) > 240;
     })) << "the panel's background is not on the screen";
-    EXPECT_EQ(pair.Close(), IDCANCEL);
+    EXPECT_EQ(pair.End(), IDCANCEL);
 }
 
 // Runs only inside a child process started by GeometryFollowsTheScale, after the parent has
@@ -86,7 +86,7 @@ TEST(WindowPair, DISABLED_GeometryAtTheDpiTheParentSet)
         if (geometry.dpi != dpi) continue;
         PairRunner pair(MakeMainPair);
         ExpectGeometry(pair, geometry);
-        pair.Close();
+        pair.End();
         return;
     }
     FAIL() << "no figures for " << dpi << " DPI";
@@ -133,21 +133,10 @@ TEST(WindowPair, DraggingTheTopBandMovesBothWindowsTogether)
     const CRect shellBefore = pair.ShellRect();
     const CRect before = pair.ContentRect();
 
-    // Press in the band, wait until the window is being moved, then move the mouse and let go.
-    // Right after a window appears Wine may still be settling its activation, which cancels a move
-    // begun at that moment; a second press then starts it, as it would for a person.
-    bool moving = false;
-    for (int attempt = 0; attempt < 3 && !moving; ++attempt) {
-        MouseTo(before.left + 60, before.top + 12);
-        MouseButton(true);
-        moving = WaitUntil([&] { return pair.MovingWindow() == pair.Content(); }, 1500);
-        if (!moving) MouseButton(false);
-    }
-    ASSERT_TRUE(moving) << "a press in the top band did not start moving the content";
-    for (int step = 1; step <= 5; ++step) MouseTo(before.left + 60 - 14 * step, before.top + 12 + 9 * step);
-    const bool followed = WaitUntil([&] { return pair.ContentRect().left == before.left - 70; }, 5000);
-    MouseButton(false);
-    ASSERT_TRUE(followed) << "the content did not follow the drag";
+    const POINT grip{before.left + 60, before.top + 12};
+    ASSERT_TRUE(pair.Drag(grip, POINT{grip.x - 70, grip.y + 45}, true))
+        << "a press in the top band did not start moving the content";
+    ASSERT_EQ(pair.ContentRect().left, before.left - 70) << "the content did not follow the drag";
     const CRect after = pair.ContentRect();
     const CRect shellAfter = pair.ShellRect();
     EXPECT_EQ(after.top, before.top + 45);
@@ -158,16 +147,14 @@ TEST(WindowPair, DraggingTheTopBandMovesBothWindowsTogether)
     EXPECT_EQ(shellAfter.Height(), shellBefore.Height());
 
     // The rightmost 86 pixels of the band belong to the window buttons: no drag there.
-    Drag(POINT{after.right - 40, after.top + 12}, POINT{after.right - 40 + 50, after.top + 12 + 60});
-    Sleep(200);
+    EXPECT_FALSE(pair.Drag(POINT{after.right - 40, after.top + 12}, POINT{after.right + 10, after.top + 72}, false));
     EXPECT_EQ(pair.ContentRect(), after);
     EXPECT_EQ(pair.ShellRect(), shellAfter);
 
     // Below the band: no drag either.
-    Drag(POINT{after.left + 60, after.top + 200}, POINT{after.left + 120, after.top + 260});
-    Sleep(200);
+    EXPECT_FALSE(pair.Drag(POINT{after.left + 60, after.top + 200}, POINT{after.left + 120, after.top + 260}, false));
     EXPECT_EQ(pair.ContentRect(), after);
-    pair.Close();
+    pair.End();
 }
 
 TEST(WindowPair, MinimiseAndRestoreTakeBothWindows)
@@ -179,7 +166,7 @@ TEST(WindowPair, MinimiseAndRestoreTakeBothWindows)
     PostMessageW(pair.Shell(), WM_SYSCOMMAND, SC_RESTORE, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(pair.Shell()) && IsWindowVisible(pair.Content()); }, 5000))
         << "restoring the shell did not bring the content back";
-    pair.Close();
+    pair.End();
 }
 
 // The main pair with a frame picture that is not in the program.
@@ -210,7 +197,7 @@ TEST(WindowPair, MissingFrameEndsThePairAtOnceAndLeavesNothing)
     }
     {
         PairRunner pair(MakeMainPair);
-        pair.Close();
+        pair.End();
     }
     EXPECT_EQ(LiveHandles(HandleKind::GdiObject), objects);
     EXPECT_EQ(LiveHandles(HandleKind::DeviceContext), dcs);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
+#include "controls/PngResource.h"
 #include "framework/Gdi.h"
 
 namespace {
@@ -60,6 +62,51 @@ void SendMouseButton(bool down)
     PumpUntil([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; }, 2000);
 }
 
+void SendClick(POINT screen)
+{
+    SendMouseTo(screen);
+    SendMouseButton(true);
+    SendMouseButton(false);
+}
+
+void SendKey(WORD key, bool withAlt)
+{
+    INPUT inputs[4]{};
+    UINT count = 0;
+    const auto add = [&](WORD vk, DWORD flags) {
+        inputs[count].type = INPUT_KEYBOARD;
+        inputs[count].ki.wVk = vk;
+        inputs[count].ki.dwFlags = flags;
+        ++count;
+    };
+    if (withAlt) add(VK_MENU, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (withAlt) add(VK_MENU, KEYEVENTF_KEYUP);
+    SendInput(count, inputs, sizeof inputs[0]);
+}
+
+POINT OnScreen(HWND window, POINT client)
+{
+    ClientToScreen(window, &client);
+    return client;
+}
+
+POINT ClientCentre(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    return OnScreen(window, POINT{client.right / 2, client.bottom / 2});
+}
+
+CString TextOf(HWND window)
+{
+    const int length = GetWindowTextLengthW(window);
+    CString text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
 Pixels CaptureClient(HWND window, const RECT* part)
 {
     CRect area;
@@ -94,6 +141,15 @@ Pixels PixelsOf(Gdiplus::Image& image, const RECT& part)
         }
     }
     return pixels;
+}
+
+Pixels Picture(UINT id, const RECT* part)
+{
+    Gdiplus::Image* raw = nullptr;
+    if (!LoadPngResource(&raw, id)) return {};
+    std::unique_ptr<Gdiplus::Image> image(raw);
+    const RECT whole = {0, 0, static_cast<LONG>(image->GetWidth()), static_cast<LONG>(image->GetHeight())};
+    return PixelsOf(*image, part != nullptr ? *part : whole);
 }
 
 double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance)

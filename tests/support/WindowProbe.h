@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Gdiplus.h"
+#include "framework/String.h"
 #include "framework/Types.h"
 
 // Runs this thread's messages until `condition` holds or `timeoutMs` has passed; whether it held.
@@ -17,6 +18,17 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 // Real mouse input (SendInput), in screen pixels; each returns once the system has taken it.
 void SendMouseTo(POINT screen);
 void SendMouseButton(bool down);
+// Moves there, presses and releases.
+void SendClick(POINT screen);
+// Presses and releases `key`, with Alt held when `withAlt`.
+void SendKey(WORD key, bool withAlt = false);
+// A point given in the client coordinates of `window`, on the screen.
+POINT OnScreen(HWND window, POINT client);
+// The centre of a window's client area, on the screen.
+POINT ClientCentre(HWND window);
+
+// A window's text (of any thread's window).
+CString TextOf(HWND window);
 
 // Pixels as 0xAARRGGBB, row by row; what a window shows is opaque.
 struct Pixels {
@@ -29,6 +41,8 @@ struct Pixels {
 Pixels CaptureClient(HWND window, const RECT* part = nullptr);
 // The `part` of a decoded image.
 Pixels PixelsOf(Gdiplus::Image& image, const RECT& part);
+// The pixels of PNG resource `id`, or of its `part`; none when it does not load.
+Pixels Picture(UINT id, const RECT* part = nullptr);
 // The share of the opaque pixels of `expected` whose channels `shown` matches within `tolerance`.
 double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance = 24);
 // The smallest rectangle within `area` holding every pixel that is not white (beyond `tolerance`);
