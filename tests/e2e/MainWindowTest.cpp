@@ -164,20 +164,25 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
         << "the hover colour stayed after the cursor left";
 }
 
-// The About item of the shell's system menu, opened with Alt+Space: the last item.
+// The About item of the shell's system menu, opened with Alt+Space: the last item. Keys can be lost
+// while Wine hands the focus around under load, so a hand that saw no menu tries once more.
 HWND OpenAboutBox(const ToolRun& tool)
 {
-    PressKeys({VK_MENU, VK_SPACE});
-    if (!WaitUntil([] { return IsShown(FindWindowW(L"#32768", nullptr)); })) return nullptr;
-    PressKey(VK_UP);
-    PressKey(VK_RETURN);
-    HWND about = nullptr;
-    WaitUntil([&] {
-        for (HWND window : tool.VisibleWindows())
-            if (WindowText(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
-        return about != nullptr;
-    });
-    return about;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        PressKeys({VK_MENU, VK_SPACE});
+        if (!WaitUntil([] { return IsShown(FindWindowW(L"#32768", nullptr)); }, 5000)) continue;
+        PressKey(VK_UP);
+        PressKey(VK_RETURN);
+        HWND about = nullptr;
+        WaitUntil([&] {
+            for (HWND window : tool.VisibleWindows())
+                if (WindowText(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
+            return about != nullptr;
+        });
+        if (about != nullptr) return about;
+        PressKey(VK_ESCAPE);
+    }
+    return nullptr;
 }
 
 TEST(MainWindow, AboutBoxMinimiseAndRestore)

@@ -181,6 +181,10 @@ ULONG_PTR FreeHandleSlotOf(DWORD processId)
     return reinterpret_cast<ULONG_PTR>(copy);
 }
 
+// Held back: it fails today. Under Wine the tool's handle table climbs by about seven handles per
+// prompt shown from the main window (212 to about 780 over twenty repairs, the same with twenty
+// cancelled confirmations), while the same prompt shown in a test program leaks nothing; the
+// cause is not found yet. Run it with --gtest_also_run_disabled_tests.
 TEST(RepairFlowRepeated, DISABLED_TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst)
 {
     ToolRun tool;

@@ -74,47 +74,37 @@ bool TokenWasClosed()
     return fake.token == nullptr || !GetHandleInformation(fake.token, &flags);
 }
 
-class SystemRestart : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        fake = FakeSystem{};
-        LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &fake.shutdownLuid);
-    }
-};
-
-TEST_F(SystemRestart, EnablesTheShutdownPrivilegeThenForcesARestart)
+TEST(SystemRestart, EnablesTheShutdownPrivilegeThenForcesARestartAndEveryRefusalGivesFalse)
 {
-    EXPECT_TRUE(RequestRestart(kFakeCalls));
-    EXPECT_EQ(fake.tokenAccess, DWORD(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY));
-    ASSERT_EQ(fake.adjustedTo.PrivilegeCount, 1u);
-    EXPECT_EQ(fake.adjustedTo.Privileges[0].Luid.LowPart, fake.shutdownLuid.LowPart);
-    EXPECT_EQ(fake.adjustedTo.Privileges[0].Luid.HighPart, fake.shutdownLuid.HighPart);
-    EXPECT_EQ(fake.adjustedTo.Privileges[0].Attributes, DWORD(SE_PRIVILEGE_ENABLED));
-    EXPECT_EQ(fake.exitCalls, 1);
-    EXPECT_EQ(fake.exitFlags, UINT(EWX_REBOOT | EWX_FORCE));
-    EXPECT_EQ(fake.exitReason, 0u);
-    EXPECT_TRUE(TokenWasClosed());
-}
-
-TEST_F(SystemRestart, EveryRefusalGivesFalse)
-{
-    struct Refusal {
+    struct Case {
         const char* what;
         void (*arrange)();
-    } refusals[] = {
+    } cases[] = {
+        {"nothing refused", [] {}},
         {"token cannot be opened", [] { fake.tokenOpens = false; }},
         {"privilege name unknown", [] { fake.privilegeKnown = false; }},
         {"adjusting fails", [] { fake.adjustSucceeds = false; fake.lastErrorAfterAdjust = ERROR_ACCESS_DENIED; }},
         {"account lacks the privilege", [] { fake.lastErrorAfterAdjust = ERROR_NOT_ALL_ASSIGNED; }},
         {"restart refused", [] { fake.exitAccepted = false; }},
     };
-    for (const Refusal& refusal : refusals) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         fake = FakeSystem{};
-        refusal.arrange();
-        EXPECT_FALSE(RequestRestart(kFakeCalls)) << refusal.what;
-        EXPECT_EQ(fake.exitCalls, fake.exitAccepted ? 0 : 1) << refusal.what;
-        EXPECT_TRUE(TokenWasClosed()) << refusal.what;
+        LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &fake.shutdownLuid);
+        c.arrange();
+        const bool refused = !fake.tokenOpens || !fake.privilegeKnown || !fake.adjustSucceeds ||
+                             fake.lastErrorAfterAdjust != ERROR_SUCCESS;
+        EXPECT_EQ(RequestRestart(kFakeCalls), !refused && fake.exitAccepted);
+        EXPECT_EQ(fake.exitCalls, refused ? 0 : 1);
+        EXPECT_TRUE(TokenWasClosed());
+        if (refused) continue;
+        EXPECT_EQ(fake.tokenAccess, DWORD(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY));
+        ASSERT_EQ(fake.adjustedTo.PrivilegeCount, 1u);
+        EXPECT_EQ(fake.adjustedTo.Privileges[0].Luid.LowPart, fake.shutdownLuid.LowPart);
+        EXPECT_EQ(fake.adjustedTo.Privileges[0].Luid.HighPart, fake.shutdownLuid.HighPart);
+        EXPECT_EQ(fake.adjustedTo.Privileges[0].Attributes, DWORD(SE_PRIVILEGE_ENABLED));
+        EXPECT_EQ(fake.exitFlags, UINT(EWX_REBOOT | EWX_FORCE));
+        EXPECT_EQ(fake.exitReason, 0u);
     }
 }
 
