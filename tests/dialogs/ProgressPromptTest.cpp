@@ -1,15 +1,13 @@
 // The progress prompt: ended by the work's message however early or late that comes, hidden the
-// moment it ends, its default text and growing dots; no key, close or drag ends or moves it; every
-// handle given back.
+// moment it ends, with every handle given back; its default text and growing dots; no key, close
+// or drag ends or moves it.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
 #include "dialogs/ExecutePromptDlg.h"
-#include "dialogs/PromptDlg.h"
-#include "framework/LiveCount.h"
-#include "mainwnd/CustomMessages.h"
+#include "repair/RepairMessages.h"
 #include "res/resource.h"
 #include "support/PairRunner.h"
 #include "support/TestSupport.h"
@@ -38,17 +36,17 @@ int WindowsOfThisThread()
     return count;
 }
 
-// The white pixels of the label's text: they grow with every dot.
+// The white pixels of the label's text: every dot adds some.
 size_t LitPixels(HWND label)
 {
     size_t lit = 0;
     for (const uint32_t pixel : CaptureClient(label).argb)
-        if ((pixel & 0xFF) > 200 && ((pixel >> 8) & 0xFF) > 200 && ((pixel >> 16) & 0xFF) > 200) ++lit;
+        lit += (pixel & 0xFF) > 200 && ((pixel >> 8) & 0xFF) > 200 && ((pixel >> 16) & 0xFF) > 200 ? 1 : 0;
     return lit;
 }
 
-// Stands where the main panel stands: forwards the work's close to the prompt, and answers the
-// work's result with a prompt of its own, as the repair does.
+// Stands where the main panel stands: forwards the work's close to the prompt and notes whether
+// anything of the prompt still shows right after.
 class Forwarder : public CWnd {
 public:
     Forwarder()
@@ -57,54 +55,19 @@ public:
     }
     ~Forwarder() override { DestroyWindow(); }
 
-    void Serve(CExecutePromptDlg* prompt)
-    {
-        m_pPrompt = prompt;
-        m_bShownAfterClose = m_bShownBesideResult = false;
-        m_nResultAnswer = 0;
-    }
-
-    bool m_bShownAfterClose = false;    // the progress prompt still showed right after its close
-    bool m_bShownBesideResult = false;  // it showed while the result prompt stood
-    INT_PTR m_nResultAnswer = 0;
+    CExecutePromptDlg* m_pPrompt = nullptr;
+    bool m_bShownAfterClose = false;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == WM_CLOSE_EXECUTE_PROMPT) {
-            m_progress[0] = m_pPrompt->m_hWnd;
-            m_progress[1] = m_pPrompt->Content() != nullptr ? m_pPrompt->Content()->m_hWnd : nullptr;
-            m_pPrompt->RequestClose();
-            m_bShownAfterClose = IsShownWindow(m_progress[0]) || IsShownWindow(m_progress[1]);
-            return 1;
-        }
-        if (message == WM_REPAIR_RESULT) {
-            CPromptDlg result;
-            result.SetPromptKind(3);
-            result.SetPromptText(L"屏闪修复失败！");
-            s_answering = this;
-            m_pResult = &result;
-            const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &Forwarder::AnswerOnceShown);
-            m_nResultAnswer = result.DoModal();
-            ::KillTimer(nullptr, timer);
-            return 1;
-        }
-        return CWnd::WindowProc(message, wParam, lParam);
+        if (message != WM_CLOSE_EXECUTE_PROMPT) return CWnd::WindowProc(message, wParam, lParam);
+        const CLayeredContentDlg* content = m_pPrompt->Content();
+        const HWND windows[] = {m_pPrompt->m_hWnd, content != nullptr ? content->m_hWnd : nullptr};
+        m_pPrompt->RequestClose();
+        m_bShownAfterClose = IsShownWindow(windows[0]) || IsShownWindow(windows[1]);
+        return 1;
     }
-
-private:
-    static void CALLBACK AnswerOnceShown(HWND, UINT, UINT_PTR, DWORD)
-    {
-        Forwarder* self = s_answering;
-        if (!IsShownWindow(self->m_pResult->m_hWnd)) return;
-        self->m_bShownBesideResult = IsShownWindow(self->m_progress[0]) || IsShownWindow(self->m_progress[1]);
-        ::PostMessageW(self->m_pResult->m_hWnd, WM_PROMPT_RESULT, 1, 0);
-    }
-
-    static inline Forwarder* s_answering = nullptr;
-    CExecutePromptDlg* m_pPrompt = nullptr;
-    CPromptDlg* m_pResult = nullptr;
-    HWND m_progress[2] = {};
 };
 
 // Ends a prompt that missed its close, so that the fault fails the test instead of hanging it.
@@ -118,33 +81,28 @@ void CALLBACK EndWatched(HWND, UINT, UINT_PTR, DWORD)
 TEST(ProgressPrompt, EndsWithIdOkAndHidesAtOnceWhenTheWorkSaysSoHoweverEarlyOrLate)
 {
     enum class When { AfterWork, AtOnce, BeforeDoModal };
-    struct Closing {
+    const struct {
         When when;
         int runs;
         const char* what;
-    };
-    const Closing kClosings[] = {
-        {When::AfterWork, 1, "after 1.5 s of work, the result answered with a prompt"},
-        {When::AtOnce, 20, "at once"},
-        {When::BeforeDoModal, 3, "before DoModal, while this thread pumps"},
-    };
-    long before[static_cast<int>(HandleKind::kCount)];
-    for (int kind = 0; kind < static_cast<int>(HandleKind::kCount); ++kind)
-        before[kind] = LiveHandles(static_cast<HandleKind>(kind));
+    } kClosings[] = {{When::AfterWork, 1, "after 1.5 s of work"},
+                     {When::AtOnce, 20, "at once"},
+                     {When::BeforeDoModal, 3, "before DoModal, while this thread pumps"}};
+    const std::vector<long> handles = LiveHandleCounts();
     Forwarder forwarder;
     const int ownWindows = WindowsOfThisThread();
+    const DWORD ui = GetCurrentThreadId();
 
-    for (const Closing& closing : kClosings) {
+    for (const auto& closing : kClosings) {
         for (int run = 0; run < closing.runs; ++run) {
             SCOPED_TRACE(testing::Message() << closing.what << ", run " << run);
             CExecutePromptDlg prompt;
-            prompt.SetPromptText(L"");
-            forwarder.Serve(&prompt);
-            const DWORD ui = GetCurrentThreadId();
-            std::atomic<bool> closeSent{false}, workDone{false};
+            forwarder.m_pPrompt = &prompt;
+            std::atomic<bool> closeSent{false};
             std::atomic<ULONGLONG> closedAt{0};
             CString shownText;
             bool dotsGrew = false;
+            // The work, as the repair's worker: it sends the close and waits until it is handled.
             std::thread work([&] {
                 if (closing.when == When::AfterWork) {
                     HWND shell = nullptr, content = nullptr;
@@ -159,36 +117,26 @@ TEST(ProgressPrompt, EndsWithIdOkAndHidesAtOnceWhenTheWorkSaysSoHoweverEarlyOrLa
                 closedAt = GetTickCount64();
                 SendMessageW(forwarder.m_hWnd, WM_CLOSE_EXECUTE_PROMPT, 0, 0);
                 closeSent = true;
-                if (closing.when == When::AfterWork) SendMessageW(forwarder.m_hWnd, WM_REPAIR_RESULT, kRepairFailed, 0);
-                workDone = true;
             });
             if (closing.when == When::BeforeDoModal) {
                 EXPECT_TRUE(PumpUntil([&] { return closeSent.load(); }));
             }
-
             g_watched = &prompt;
             const UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, &EndWatched);
-            const INT_PTR result = prompt.DoModal();
-            const ULONGLONG ended = GetTickCount64();
+            EXPECT_EQ(prompt.DoModal(), IDOK);
+            EXPECT_LT(GetTickCount64() - closedAt, 3000u) << "DoModal returned too long after the close";
             KillTimer(nullptr, watchdog);
-            g_watched = nullptr;
-            EXPECT_TRUE(PumpUntil([&] { return workDone.load(); }, 10000));
             work.join();
 
-            EXPECT_EQ(result, IDOK);
-            EXPECT_LT(ended - closedAt, 3000u) << "DoModal returned too long after the close";
             EXPECT_EQ(WindowsOfThisThread(), ownWindows) << "the prompt left a window behind";
             EXPECT_FALSE(forwarder.m_bShownAfterClose) << "the prompt still showed right after its close";
             if (closing.when == When::AfterWork) {
-                EXPECT_EQ(shownText, CString(kDefaultText));
+                EXPECT_EQ(shownText, CString(kDefaultText)) << "an empty text shows the default";
                 EXPECT_TRUE(dotsGrew) << "no dot within 3 s";
-                EXPECT_EQ(forwarder.m_nResultAnswer, IDOK) << "the result prompt was not answered";
-                EXPECT_FALSE(forwarder.m_bShownBesideResult) << "the progress prompt showed beside the result";
             }
         }
     }
-    for (int kind = 0; kind < static_cast<int>(HandleKind::kCount); ++kind)
-        EXPECT_EQ(LiveHandles(static_cast<HandleKind>(kind)), before[kind]) << "handles of kind " << kind;
+    EXPECT_EQ(LiveHandleCounts(), handles);
 }
 
 PairRunner::Factory Progress(const wchar_t* text)
@@ -202,16 +150,13 @@ PairRunner::Factory Progress(const wchar_t* text)
 
 TEST(ProgressPrompt, TextsShorterThanTwoCharactersShowTheDefault)
 {
-    const std::pair<const wchar_t*, const wchar_t*> kTexts[] = {
-        {L"", kDefaultText}, {L"修", kDefaultText}, {L"请稍候", L"请稍候"}};
+    const std::pair<const wchar_t*, const wchar_t*> kTexts[] = {{L"修", kDefaultText}, {L"请稍候", L"请稍候"}};
     for (const auto& [given, shown] : kTexts) {
         PairRunner prompt(Progress(given));
-        const HWND label = GetDlgItem(prompt.Content(), IDC_STATE_TEXT);
-        EXPECT_EQ(TextOf(label), CString(shown));
+        EXPECT_EQ(TextOf(GetDlgItem(prompt.Content(), IDC_STATE_TEXT)), CString(shown));
         const CRect shell = prompt.ShellRect();
+        EXPECT_EQ(shell, CRect(shell.left, shell.top, shell.left + 232, shell.top + 132));
         EXPECT_EQ(prompt.ContentRect(), CRect(shell.left + 14, shell.top + 12, shell.right - 14, shell.bottom - 16));
-        EXPECT_EQ(shell.Width(), 232);
-        EXPECT_EQ(shell.Height(), 132);
         EXPECT_EQ(prompt.End(WM_CLOSE_EXECUTE_PROMPT, 0), IDOK);
     }
 }
@@ -222,12 +167,13 @@ TEST(ProgressPrompt, NoKeyCloseOrDragEndsOrMovesIt)
     prompt.Settle();
     const CRect shell = prompt.ShellRect();
     const CRect content = prompt.ContentRect();
-    EXPECT_FALSE(prompt.Drag(POINT{content.left + 100, content.top + 10}, POINT{content.left + 160, content.top + 70}, false));
+    const POINT top{content.left + 100, content.top + 10};
+    EXPECT_FALSE(prompt.Drag(top, POINT{top.x + 60, top.y + 60}, false));
     EXPECT_EQ(prompt.ShellRect(), shell);
     EXPECT_EQ(prompt.ContentRect(), content);
 
-    for (const auto& [key, alt] : {std::pair<WORD, bool>{VK_ESCAPE, false}, {VK_RETURN, false}, {VK_F4, true}}) {
-        SendKey(key, alt);
+    for (const auto& [key, withAlt] : {std::pair<WORD, bool>{VK_ESCAPE, false}, {VK_RETURN, false}, {VK_F4, true}}) {
+        SendKey(key, withAlt);
         EXPECT_EQ(prompt.Result(500), PairRunner::kStillRunning) << "key " << key << " ended the prompt";
     }
     // Alt+F4 closes whichever window has the focus: neither the shell nor the panel ends.

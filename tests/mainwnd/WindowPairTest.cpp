@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "framework/Gdi.h"
-#include "framework/LiveCount.h"
 #include "framework/WinApp.h"
 #include "mainwnd/MainWindow.h"
 #include "support/PairRunner.h"
@@ -60,18 +59,17 @@ protected:
 
 TEST(WindowPair, MissingFrameEndsThePairAtOnceAndLeavesNothing)
 {
-    const long objects = LiveHandles(HandleKind::GdiObject);
-    const long dcs = LiveHandles(HandleKind::DeviceContext);
-    const long kernel = LiveHandles(HandleKind::Kernel);
+    const std::vector<long> handles = LiveHandleCounts();
     {
         ShellWithoutFrame shell;
         EXPECT_EQ(shell.DoModal(), -1) << "an invisible pair must not wait for a close that cannot come";
         EXPECT_EQ(shell.m_hWnd, nullptr);
     }
-    PairRunner(MakeMainPair).End();
-    EXPECT_EQ(LiveHandles(HandleKind::GdiObject), objects);
-    EXPECT_EQ(LiveHandles(HandleKind::DeviceContext), dcs);
-    EXPECT_EQ(LiveHandles(HandleKind::Kernel), kernel);
+    {
+        PairRunner pair(MakeMainPair);
+        pair.End();
+    }
+    EXPECT_EQ(LiveHandleCounts(), handles);
 }
 
 }  // namespace

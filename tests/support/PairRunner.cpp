@@ -133,8 +133,7 @@ void PairRunner::Settle(HWND window) const
             last = now;
             stableSince = GetTickCount64();
         }
-        return GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == m_threadId &&
-               GetTickCount64() - stableSince >= 300;
+        return GetForegroundWindow() == window && GetTickCount64() - stableSince >= 300;
     }, 5000);
 }
 

@@ -34,9 +34,9 @@ public:
     // shows within the time.
     HWND WindowWithControl(int id, DWORD timeoutMs = 5000) const;
 
-    // Waits until `window` (default: the content) has kept its place for a while and the pair's
-    // thread holds the foreground: a window just shown may still be centred, and Wine may still be
-    // handing it the focus, so that a click or a key would go astray.
+    // Waits until `window` (default: the content) has kept its place for a while and holds the
+    // foreground: a window just shown may still be centred, and Wine may still be handing it the
+    // focus, so that a click or a key would go astray.
     void Settle(HWND window = nullptr) const;
     // Presses at `from`, moves in steps to `to` and releases there. When `expectMove`, a press that
     // starts no move is tried again (Wine cancels a move begun while it still activates a new

@@ -5,6 +5,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "framework/String.h"
 
@@ -37,6 +38,9 @@ CString ExecutableFolder();
 
 // Polls `condition` until it holds or `timeoutMs` has passed; returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// The handles the tool's owners hold right now, one count per kind.
+std::vector<long> LiveHandleCounts();
 
 // Wide strings in test messages, as UTF-8.
 std::ostream& operator<<(std::ostream& out, const CString& text);
