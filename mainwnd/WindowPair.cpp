@@ -43,6 +43,14 @@ LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CLOSE:
         OnCloseRequest();
         return 0;
+    case WM_SYSCOMMAND:
+        // Alt+Space in the panel opens the pair's system menu, the shell's (it has the About item);
+        // the panel's own would offer only the system's items.
+        if ((wParam & 0xFFF0) == SC_KEYMENU) {
+            CLayeredShellDlg* shell = Shell();
+            if (shell != nullptr && (shell->GetStyle() & WS_SYSMENU)) return shell->SendMessage(message, wParam, lParam);
+        }
+        return CDialog::WindowProc(message, wParam, lParam);
     case WM_SIZE: {
         const LRESULT result = Default();
         if (m_bInitialized) LayoutControls(FALSE);
