@@ -182,7 +182,17 @@ HWND OpenAboutBox(const ToolRun& tool)
         if (about != nullptr) return about;
         PressKey(VK_ESCAPE);
     }
-    return nullptr;
+    // A keyboard left in another state by an earlier program of the session (Wine keeps one per
+    // desktop) can keep the menu from opening: then the item's own command, as the menu sends it.
+    HWND shell = ToolRun::ShellOf(tool.MainPanel());
+    PostMessageW(shell, WM_SYSCOMMAND, 0x10, 0);
+    HWND about = nullptr;
+    WaitUntil([&] {
+        for (HWND window : tool.VisibleWindows())
+            if (WindowText(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
+        return about != nullptr;
+    });
+    return about;
 }
 
 TEST(MainWindow, AboutBoxMinimiseAndRestore)
