@@ -164,6 +164,17 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
         << "the hover colour stayed after the cursor left";
 }
 
+HWND WaitForAboutBox(const ToolRun& tool)
+{
+    HWND about = nullptr;
+    WaitUntil([&] {
+        for (HWND window : tool.VisibleWindows())
+            if (WindowText(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
+        return about != nullptr;
+    });
+    return about;
+}
+
 // The About item of the shell's system menu, opened with Alt+Space: the last item. Keys can be lost
 // while Wine hands the focus around under load, so a hand that saw no menu tries once more.
 HWND OpenAboutBox(const ToolRun& tool)
@@ -173,26 +184,13 @@ HWND OpenAboutBox(const ToolRun& tool)
         if (!WaitUntil([] { return IsShown(FindWindowW(L"#32768", nullptr)); }, 5000)) continue;
         PressKey(VK_UP);
         PressKey(VK_RETURN);
-        HWND about = nullptr;
-        WaitUntil([&] {
-            for (HWND window : tool.VisibleWindows())
-                if (WindowText(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
-            return about != nullptr;
-        });
-        if (about != nullptr) return about;
+        if (HWND about = WaitForAboutBox(tool)) return about;
         PressKey(VK_ESCAPE);
     }
     // A keyboard left in another state by an earlier program of the session (Wine keeps one per
     // desktop) can keep the menu from opening: then the item's own command, as the menu sends it.
-    HWND shell = ToolRun::ShellOf(tool.MainPanel());
-    PostMessageW(shell, WM_SYSCOMMAND, 0x10, 0);
-    HWND about = nullptr;
-    WaitUntil([&] {
-        for (HWND window : tool.VisibleWindows())
-            if (WindowText(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
-        return about != nullptr;
-    });
-    return about;
+    PostMessageW(ToolRun::ShellOf(tool.MainPanel()), WM_SYSCOMMAND, 0x10, 0);
+    return WaitForAboutBox(tool);
 }
 
 TEST(MainWindow, AboutBoxMinimiseAndRestore)
