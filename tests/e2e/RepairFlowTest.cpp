@@ -6,6 +6,12 @@
 #include "ToolDriver.h"
 #include "framework/Encoding.h"
 
+#include <winternl.h>
+
+#include <map>
+#include <string>
+#include <utility>
+
 namespace {
 
 constexpr int kRepairButton = 1012;
@@ -167,30 +173,53 @@ TEST_P(RepairFlow, TheMainWindowIgnoresClicksWhileAPromptRuns)
         << "the main window was not given back";
 }
 
-// The lowest free slot of the tool's handle table: a handle of ours copied into the tool lands
-// there. A tool that leaks handles fills its table, and the slot climbs. (Wine reports no handle or
-// GUI object counts for a process, so this is what can be seen from outside.)
-ULONG_PTR FreeHandleSlotOf(DWORD processId)
+std::wstring ObjectTypeOf(HANDLE handle)
 {
-    CHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
-    HANDLE copy = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), process.Get(), &copy, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS))
-        return 0;
-    DuplicateHandle(process.Get(), copy, nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
-    return reinterpret_cast<ULONG_PTR>(copy);
+    alignas(8) BYTE buffer[512] = {};
+    ULONG length = 0;
+    if (NtQueryObject(handle, ObjectTypeInformation, buffer, sizeof buffer, &length) < 0) return L"?";
+    const auto* type = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(buffer);
+    return std::wstring(type->TypeName.Buffer, type->TypeName.Length / sizeof(wchar_t));
 }
 
-// Held back: it fails today. Under Wine the tool's handle table climbs by about seven handles per
-// prompt shown from the main window (212 to about 780 over twenty repairs, the same with twenty
-// cancelled confirmations), while the same prompt shown in a test program leaks nothing; the
-// cause is not found yet. Run it with --gtest_also_run_disabled_tests.
-TEST(RepairFlowRepeated, DISABLED_TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst)
+// The tool's live handles, value to type, read from outside by copying each value of its table
+// (Wine reports no handle counts for a process). The table is filled from its lowest free value,
+// so a long run of empty values ends it.
+std::map<ULONG_PTR, std::wstring> LiveHandlesOf(DWORD processId)
+{
+    std::map<ULONG_PTR, std::wstring> live;
+    CHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
+    if (!process) return live;
+    int emptyInARow = 0;
+    for (ULONG_PTR value = 4; emptyInARow < 1024; value += 4) {
+        HANDLE copy = nullptr;
+        if (!DuplicateHandle(process.Get(), reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0,
+                             FALSE, DUPLICATE_SAME_ACCESS)) {
+            ++emptyInARow;
+            continue;
+        }
+        CHandle owned(copy);
+        emptyInARow = 0;
+        live[value] = ObjectTypeOf(copy);
+    }
+    return live;
+}
+
+std::string HandlesOnlyIn(const std::map<ULONG_PTR, std::wstring>& these,
+                          const std::map<ULONG_PTR, std::wstring>& those)
+{
+    std::string listed;
+    for (const auto& [value, type] : these)
+        if (those.count(value) == 0) listed += " " + std::to_string(value) + ":" + std::string(type.begin(), type.end());
+    return listed;
+}
+
+TEST(RepairFlowRepeated, TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst)
 {
     ToolRun tool;
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    ULONG_PTR afterFirst = 0;
+    std::map<ULONG_PTR, std::wstring> afterFirst;
     for (int run = 1; run <= 20; ++run) {
         ClickControl(panel, kRepairButton);
         HWND confirm = tool.PromptSaying(kConfirmText);
@@ -200,18 +229,21 @@ TEST(RepairFlowRepeated, DISABLED_TwentyRepairsLeaveTheToolHoldingWhatItHeldAfte
         ASSERT_NE(question, nullptr) << "repair " << run;
         ClickControl(question, kPromptCancel);
         ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); })) << "repair " << run;
-        // The worker ends right after the panel is given back; its thread's handle goes with it.
-        if (run == 1 || run == 20) {
-            ULONG_PTR now = 0;
+        if (run == 1) {
+            // The worker ends right after the panel is given back; its thread's handle goes with it.
+            std::map<ULONG_PTR, std::wstring> previous;
             WaitUntil([&] {
-                now = FreeHandleSlotOf(tool.ProcessId());
-                return run == 1 || now <= afterFirst;
+                previous = std::exchange(afterFirst, LiveHandlesOf(tool.ProcessId()));
+                return !afterFirst.empty() && afterFirst == previous;
             }, 3000);
-            if (run == 1) afterFirst = now;
-            else EXPECT_LE(now, afterFirst) << "the tool's handle table grew over twenty repairs";
+            ASSERT_GT(afterFirst.size(), 10u) << "the tool's handles could not be read, so this proves nothing";
         }
     }
-    EXPECT_NE(afterFirst, 0u) << "no handle could be copied into the tool, so this proves nothing";
+    std::map<ULONG_PTR, std::wstring> afterTwentieth;
+    WaitUntil([&] { return (afterTwentieth = LiveHandlesOf(tool.ProcessId())) == afterFirst; }, 3000);
+    EXPECT_EQ(afterTwentieth.size(), afterFirst.size());
+    EXPECT_EQ(HandlesOnlyIn(afterTwentieth, afterFirst), "") << "handles held after the twentieth repair only";
+    EXPECT_EQ(HandlesOnlyIn(afterFirst, afterTwentieth), "") << "handles held after the first repair only";
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, RepairFlow, testing::Values(96, 120),
