@@ -8,11 +8,11 @@
 // Usage: tool_bench.exe [runs, default 7] [idle seconds, default 10]
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "StartedProgram.h"
 
 namespace {
@@ -27,21 +27,6 @@ const Program kBaseline{"baseline (bare dialog)", L"bare_dialog.exe", WindowToFi
 const Program kTool{"tool", L"RapimendPalluxAMDFlashScreenRepair.exe", WindowToFind::MainPanel};
 constexpr DWORD kShowTimeoutMs = 60000;
 
-CString BesideThisProgram(const wchar_t* file)
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const CString self(path, length);
-    return self.substr(0, self.find_last_of(L'\\') + 1) + file;
-}
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
 // User and kernel time of the process so far, in milliseconds.
 double CpuMilliseconds(HANDLE process)
 {
@@ -54,12 +39,10 @@ double CpuMilliseconds(HANDLE process)
 // Milliseconds from start to visible window, or a negative figure when it did not show.
 double StartUp(const Program& program)
 {
-    LARGE_INTEGER start, shown;
-    QueryPerformanceCounter(&start);
+    const double start = NowMs();
     CStartedProgram started(BesideThisProgram(program.file));
     const HWND window = started.WaitForVisibleWindow(program.window, kShowTimeoutMs);
-    QueryPerformanceCounter(&shown);
-    return window != nullptr ? Milliseconds(start, shown) : -1;
+    return window != nullptr ? NowMs() - start : -1;
 }
 
 struct Idle {
@@ -77,24 +60,6 @@ Idle IdleCpu(const Program& program, DWORD seconds)
     Sleep(seconds * 1000);
     figures.idle = CpuMilliseconds(started.Process()) - figures.untilShown;
     return figures;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-bool ReportStartUp(const Program& program, const std::vector<double>& runs)
-{
-    if (std::any_of(runs.begin(), runs.end(), [](double ms) { return ms < 0; })) {
-        std::printf("  %-24s did not show its window within %lu s\n", program.label, kShowTimeoutMs / 1000);
-        return false;
-    }
-    std::printf("  %-24s %7.0f ms   (min %.0f, max %.0f)\n", program.label, Median(runs),
-                *std::min_element(runs.begin(), runs.end()), *std::max_element(runs.begin(), runs.end()));
-    return true;
 }
 
 void ReportIdle(const Program& program, const Idle& figures, DWORD seconds)
@@ -125,7 +90,7 @@ int main(int argc, char** argv)
         tool.push_back(StartUp(kTool));
     }
     std::printf("Start-up, process start to main panel visible (median of %d runs):\n", runs);
-    const bool shown = ReportStartUp(kBaseline, baseline) & ReportStartUp(kTool, tool);
+    const bool shown = PrintFigures(kBaseline.label, baseline) & PrintFigures(kTool.label, tool);
     if (shown) std::printf("  ratio tool / baseline    %7.2f      (aim: at most 1.3)\n", Median(tool) / Median(baseline));
 
     std::printf("Idle, CPU time over %d s with the window open and the mouse still:\n", seconds);

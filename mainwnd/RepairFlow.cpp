@@ -5,16 +5,10 @@
 #include "companion/ToolIdentity.h"
 #include "dialogs/PromptDlg.h"
 #include "mainwnd/MainWindow.h"
+#include "mainwnd/RepairFlowTexts.h"
 #include "repair/RepairMessages.h"
 
 namespace {
-const wchar_t kConfirmText[] = L"以下修复操作涉及到修改系统注册表，操作前请确认电脑里的资料均已备份！";
-const wchar_t kFailedText[] = L"屏闪修复失败！";
-const wchar_t kProgressText[] = L"正在修复，请稍等";
-const wchar_t kRestartQuestion[] =
-    L"修复完成，建议您保存数据重新启动电脑再使用。现在就要重启吗？\r\n"
-    L"如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。";
-const wchar_t kRestartRefused[] = L"重启失败，请手动重新启动电脑。";
 constexpr int kAnswerRestartAccepted = 1;
 }  // namespace
 

@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "ToolDriver.h"
+#include "StartedProgram.h"
 #include "framework/Encoding.h"
-
-#include <winternl.h>
 
 #include <map>
 #include <string>
@@ -173,40 +172,8 @@ TEST_P(RepairFlow, TheMainWindowIgnoresClicksWhileAPromptRuns)
         << "the main window was not given back";
 }
 
-std::wstring ObjectTypeOf(HANDLE handle)
-{
-    alignas(8) BYTE buffer[512] = {};
-    ULONG length = 0;
-    if (NtQueryObject(handle, ObjectTypeInformation, buffer, sizeof buffer, &length) < 0) return L"?";
-    const auto* type = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(buffer);
-    return std::wstring(type->TypeName.Buffer, type->TypeName.Length / sizeof(wchar_t));
-}
-
-// The tool's live handles, value to type, read from outside by copying each value of its table
-// (Wine reports no handle counts for a process). The table is filled from its lowest free value,
-// so a long run of empty values ends it.
-std::map<ULONG_PTR, std::wstring> LiveHandlesOf(DWORD processId)
-{
-    std::map<ULONG_PTR, std::wstring> live;
-    CHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
-    if (!process) return live;
-    int emptyInARow = 0;
-    for (ULONG_PTR value = 4; emptyInARow < 1024; value += 4) {
-        HANDLE copy = nullptr;
-        if (!DuplicateHandle(process.Get(), reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0,
-                             FALSE, DUPLICATE_SAME_ACCESS)) {
-            ++emptyInARow;
-            continue;
-        }
-        CHandle owned(copy);
-        emptyInARow = 0;
-        live[value] = ObjectTypeOf(copy);
-    }
-    return live;
-}
-
-std::string HandlesOnlyIn(const std::map<ULONG_PTR, std::wstring>& these,
-                          const std::map<ULONG_PTR, std::wstring>& those)
+std::string HandlesOnlyIn(const std::map<ULONG_PTR, CString>& these,
+                          const std::map<ULONG_PTR, CString>& those)
 {
     std::string listed;
     for (const auto& [value, type] : these)
@@ -219,7 +186,7 @@ TEST(RepairFlowRepeated, TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst
     ToolRun tool;
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    std::map<ULONG_PTR, std::wstring> afterFirst;
+    std::map<ULONG_PTR, CString> afterFirst;
     for (int run = 1; run <= 20; ++run) {
         ClickControl(panel, kRepairButton);
         HWND confirm = tool.PromptSaying(kConfirmText);
@@ -231,7 +198,7 @@ TEST(RepairFlowRepeated, TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst
         ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); })) << "repair " << run;
         if (run == 1) {
             // The worker ends right after the panel is given back; its thread's handle goes with it.
-            std::map<ULONG_PTR, std::wstring> previous;
+            std::map<ULONG_PTR, CString> previous;
             WaitUntil([&] {
                 previous = std::exchange(afterFirst, LiveHandlesOf(tool.ProcessId()));
                 return !afterFirst.empty() && afterFirst == previous;
@@ -239,7 +206,7 @@ TEST(RepairFlowRepeated, TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst
             ASSERT_GT(afterFirst.size(), 10u) << "the tool's handles could not be read, so this proves nothing";
         }
     }
-    std::map<ULONG_PTR, std::wstring> afterTwentieth;
+    std::map<ULONG_PTR, CString> afterTwentieth;
     WaitUntil([&] { return (afterTwentieth = LiveHandlesOf(tool.ProcessId())) == afterFirst; }, 3000);
     EXPECT_EQ(afterTwentieth.size(), afterFirst.size());
     EXPECT_EQ(HandlesOnlyIn(afterTwentieth, afterFirst), "") << "handles held after the twentieth repair only";

@@ -1,10 +1,14 @@
 #include "StartedProgram.h"
 
+#include <winternl.h>
+
+#include <functional>
+
 namespace {
 
 struct WindowSearch {
     DWORD processId;
-    WindowToFind what;
+    std::function<bool(HWND)> matches;
     HWND found;
 };
 
@@ -20,10 +24,29 @@ BOOL CALLBACK Match(HWND hwnd, LPARAM param)
     auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD processId = 0;
     GetWindowThreadProcessId(hwnd, &processId);
-    if (processId != search->processId || !IsWindowVisible(hwnd)) return TRUE;
-    if (search->what == WindowToFind::MainPanel && !IsMainPanel(hwnd)) return TRUE;
+    if (processId != search->processId || !IsWindowVisible(hwnd) || !search->matches(hwnd)) return TRUE;
     search->found = hwnd;
     return FALSE;
+}
+
+// Reading every window's text asks Wine's server about each window; asked every millisecond, the
+// server is kept busy enough to slow the program being watched.
+constexpr DWORD kShowingPollMs = 10;
+
+bool ShowsText(HWND window, int controlId, const wchar_t* text)
+{
+    const HWND control = GetDlgItem(window, controlId);
+    wchar_t shown[1024] = {};
+    return control != nullptr && GetWindowTextW(control, shown, ARRAYSIZE(shown)) > 0 && wcscmp(shown, text) == 0;
+}
+
+CString ObjectTypeOf(HANDLE handle)
+{
+    alignas(8) BYTE buffer[512] = {};
+    ULONG length = 0;
+    if (NtQueryObject(handle, ObjectTypeInformation, buffer, sizeof buffer, &length) < 0) return L"?";
+    const auto* type = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(buffer);
+    return CString(type->TypeName.Buffer, type->TypeName.Length / sizeof(wchar_t));
 }
 
 }  // namespace
@@ -61,19 +84,57 @@ CStartedProgram::~CStartedProgram()
 
 HWND CStartedProgram::FindVisibleWindow(WindowToFind what) const
 {
-    WindowSearch search{m_id, what, nullptr};
+    return FindVisibleWindow([what](HWND hwnd) { return what == WindowToFind::AnyWindow || IsMainPanel(hwnd); });
+}
+
+HWND CStartedProgram::FindVisibleWindow(const std::function<bool(HWND)>& matches) const
+{
+    WindowSearch search{m_id, matches, nullptr};
     if (Started()) EnumWindows(&Match, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 HWND CStartedProgram::WaitForVisibleWindow(WindowToFind what, DWORD timeoutMs) const
 {
+    return WaitForWindow([&] { return FindVisibleWindow(what); }, timeoutMs);
+}
+
+HWND CStartedProgram::WaitForWindowShowing(int controlId, const wchar_t* text, DWORD timeoutMs) const
+{
+    return WaitForWindow(
+        [&] { return FindVisibleWindow([&](HWND hwnd) { return ShowsText(hwnd, controlId, text); }); }, timeoutMs,
+        kShowingPollMs);
+}
+
+HWND CStartedProgram::WaitForWindow(const std::function<HWND()>& find, DWORD timeoutMs, DWORD pollMs) const
+{
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
-        if (const HWND found = FindVisibleWindow(what)) return found;
+        if (const HWND found = find()) return found;
         // A program that has ended shows nothing more.
-        if (!Started() || WaitForSingleObject(m_process.Get(), 1) != WAIT_TIMEOUT) return nullptr;
+        if (!Started() || WaitForSingleObject(m_process.Get(), pollMs) != WAIT_TIMEOUT) return nullptr;
         if (GetTickCount64() >= deadline) return nullptr;
+    }
+}
+
+void CStartedProgram::WaitUntilSettled(HWND window) const
+{
+    WaitForInputIdle(m_process.Get(), 5000);
+    RECT last{};
+    GetWindowRect(window, &last);
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    ULONGLONG stableSince = GetTickCount64();
+    for (ULONGLONG now = stableSince; now < deadline; now = GetTickCount64()) {
+        RECT place{};
+        if (!GetWindowRect(window, &place)) return;
+        if (!EqualRect(&place, &last)) {
+            last = place;
+            stableSince = now;
+        }
+        DWORD foregroundProcess = 0;
+        GetWindowThreadProcessId(GetForegroundWindow(), &foregroundProcess);
+        if (foregroundProcess == m_id && now - stableSince >= 500) return;
+        Sleep(10);
     }
 }
 
@@ -88,4 +149,25 @@ void CStartedProgram::End()
     TerminateProcess(m_process.Get(), 1);
     WaitForSingleObject(m_process.Get(), 10000);
     m_process.Close();
+}
+
+std::map<ULONG_PTR, CString> LiveHandlesOf(DWORD processId)
+{
+    std::map<ULONG_PTR, CString> live;
+    const CHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
+    if (!process) return live;
+    // The table is filled from its lowest free value, so a long run of empty values ends it.
+    int emptyInARow = 0;
+    for (ULONG_PTR value = 4; emptyInARow < 1024; value += 4) {
+        HANDLE copy = nullptr;
+        if (!DuplicateHandle(process.Get(), reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
+                             DUPLICATE_SAME_ACCESS)) {
+            ++emptyInARow;
+            continue;
+        }
+        const CHandle owned(copy);
+        emptyInARow = 0;
+        live[value] = ObjectTypeOf(copy);
+    }
+    return live;
 }

@@ -3,6 +3,9 @@
 // the release tests and the start-up benchmarks start the tool this way.
 #include <windows.h>
 
+#include <functional>
+#include <map>
+
 #include "framework/Handle.h"
 #include "framework/String.h"
 
@@ -24,15 +27,32 @@ public:
 
     bool Started() const { return m_process.IsValid(); }
     HANDLE Process() const { return m_process.Get(); }
+    DWORD Id() const { return m_id; }
 
     HWND FindVisibleWindow(WindowToFind what) const;
     // Looks again about every millisecond; null when the window has not shown within `timeoutMs`.
     HWND WaitForVisibleWindow(WindowToFind what, DWORD timeoutMs) const;
+    // A visible top-level window of the process whose control `controlId` shows `text`; looks
+    // again every 10 ms, null when none has shown within `timeoutMs`.
+    HWND WaitForWindowShowing(int controlId, const wchar_t* text, DWORD timeoutMs) const;
     bool WaitForExit(DWORD timeoutMs) const;
+    // Waits (at most 5 s) until the program waits for input, has the foreground and `window` has
+    // kept its place for half a second: a window just shown may still be placed (a prompt is
+    // centred after it shows) and Wine may still be handing it the focus; a click then goes
+    // astray, as a hand's would not.
+    void WaitUntilSettled(HWND window) const;
     // Ends the process at once, as a crash would: nothing of the program's own exit path runs.
     void End();
 
 private:
+    HWND FindVisibleWindow(const std::function<bool(HWND)>& matches) const;
+    HWND WaitForWindow(const std::function<HWND()>& find, DWORD timeoutMs, DWORD pollMs = 1) const;
+
     CHandle m_process;
     DWORD m_id = 0;
 };
+
+// The live handles of process `processId`, value to object type, read from outside by copying each
+// value of its table (Wine reports no handle counts for a process); empty when the process cannot
+// be opened. A leak shows as values held later that were not held before.
+std::map<ULONG_PTR, CString> LiveHandlesOf(DWORD processId);
