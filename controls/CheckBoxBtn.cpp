@@ -23,10 +23,7 @@ void CCheckBoxBtn::OnPaint(HDC dc)
     const HDC canvas = m_canvas.GetSafeHdc();
     FillSolid(canvas, client, RGB(255, 255, 255));
 
-    if (!m_pCheckImage) {
-        Gdiplus::Image* strip = nullptr;
-        if (LoadPngResource(&strip, kCheckStrip)) m_pCheckImage.reset(strip);
-    }
+    if (!m_pCheckImage) LoadPngResource(m_pCheckImage, kCheckStrip);
     // Without its strip the box shows nothing but its background, and tries again next paint.
     if (m_pCheckImage) {
         const int box = static_cast<int>(m_fScale * kFrame);

@@ -42,3 +42,11 @@ BOOL LoadPngResource(Gdiplus::Image** ppImage, UINT nId)
     *ppImage = image;
     return TRUE;
 }
+
+BOOL LoadPngResource(std::unique_ptr<Gdiplus::Image>& image, UINT nId)
+{
+    Gdiplus::Image* loaded = nullptr;
+    if (!LoadPngResource(&loaded, nId)) return FALSE;
+    image.reset(loaded);
+    return TRUE;
+}

@@ -17,11 +17,7 @@ BOOL CStateImageButton::SetStateImages(UINT nNormal, UINT nHover, UINT nPressed,
     ReleaseStateImages();
     const UINT ids[kSlotCount] = {nNormal, nHover, nPressed, nDisabled};
     BOOL all = TRUE;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        Gdiplus::Image* image = nullptr;
-        if (LoadPngResource(&image, ids[slot])) m_images[slot].reset(image);
-        else all = FALSE;
-    }
+    for (int slot = 0; slot < kSlotCount; ++slot) all &= LoadPngResource(m_images[slot], ids[slot]);
     if (m_hWnd != nullptr) Invalidate(TRUE);
     return all;
 }

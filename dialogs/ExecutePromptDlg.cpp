@@ -36,7 +36,7 @@ void CExecutePromptChildDlg::LayoutControls(BOOL bFirst)
     const int top = Trunc(rc.top + rc.Height() / 2 - 10 * s);
     const CRect label(Trunc(rc.left + 10 * s), top, Trunc(rc.right - 10 * s), Trunc(top + 40 * s));
     if (bFirst) {
-        m_stcState.SetBackgroundImage(m_pImgBackground);
+        m_stcState.SetBackgroundImage(m_pImgBackground.get());
         m_stcState.CreateFontFromParent();
         m_stcState.StartAnimation();
     }
@@ -48,9 +48,9 @@ void CExecutePromptChildDlg::LayoutControls(BOOL bFirst)
 
 CExecutePromptDlg::CExecutePromptDlg(CWnd* parent) : CLayeredShellDlg(kProgressLayout, parent) {}
 
-CLayeredContentDlg* CExecutePromptDlg::CreateContent()
+std::unique_ptr<CLayeredContentDlg> CExecutePromptDlg::CreateContent()
 {
-    auto* content = new CExecutePromptChildDlg;
+    auto content = std::make_unique<CExecutePromptChildDlg>();
     content->SetPromptText(m_strText);
     return content;
 }

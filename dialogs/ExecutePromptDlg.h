@@ -33,7 +33,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    CLayeredContentDlg* CreateContent() override;
+    std::unique_ptr<CLayeredContentDlg> CreateContent() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnOK() override {}
     void OnCancel() override {}

@@ -118,7 +118,7 @@ void CProblemSolvingFeedbackChildDlg::LayoutControls(BOOL bFirst)
             margin = 9;
         }
         if (bFirst) {
-            button.SetBackgroundImage(m_pImgBackground);
+            button.SetBackgroundImage(m_pImgBackground.get());
             button.SetBackgroundRect(slice.left, slice.top, slice.right, slice.bottom);
             button.SetHitMargins(margin, margin, margin, margin);
             button.SetStateImages(answer.images[0], answer.images[1], answer.images[2], answer.images[3]);
@@ -167,9 +167,9 @@ void CProblemSolvingFeedbackDlg::OnInitShell()
     SetWindowText(L"PalluxAMD屏闪修复工具");
 }
 
-CLayeredContentDlg* CProblemSolvingFeedbackDlg::CreateContent()
+std::unique_ptr<CLayeredContentDlg> CProblemSolvingFeedbackDlg::CreateContent()
 {
-    auto* content = new CProblemSolvingFeedbackChildDlg;
+    auto content = std::make_unique<CProblemSolvingFeedbackChildDlg>();
     content->SetFeedbackLibrary(m_pFeedbackLib);
     content->SetDllInfo(m_pDllInfo);
     return content;

@@ -49,7 +49,7 @@ public:
 
 protected:
     void OnInitShell() override;
-    CLayeredContentDlg* CreateContent() override;
+    std::unique_ptr<CLayeredContentDlg> CreateContent() override;
 
     CFeedbackLibrary* m_pFeedbackLib = nullptr;
     const CDllInfoStrings* m_pDllInfo = nullptr;

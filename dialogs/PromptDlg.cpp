@@ -100,7 +100,7 @@ void CPromptChildDlg::LayoutControls(BOOL bFirst)
 
     if (bFirst) {
         m_btnClose.m_fScale = m_fScale;
-        m_btnClose.SetBackgroundImage(m_pImgBackground);
+        m_btnClose.SetBackgroundImage(m_pImgBackground.get());
         m_btnClose.SetBackgroundRect(321, 8, 333, 20);
         m_btnClose.SetStateImages(160, 161, 162, 162);
     }
@@ -110,9 +110,9 @@ void CPromptChildDlg::LayoutControls(BOOL bFirst)
     const int buttonWidth = Trunc(55 * s);
     const int buttonHeight = Trunc(24 * s);
     if (bFirst) {
-        m_btnOk.SetBackgroundImage(m_pImgBackground);
+        m_btnOk.SetBackgroundImage(m_pImgBackground.get());
         m_btnOk.SetBackgroundRect(106, 107, 161, 131);
-        m_btnCancel.SetBackgroundImage(m_pImgBackground);
+        m_btnCancel.SetBackgroundImage(m_pImgBackground.get());
         m_btnCancel.SetBackgroundRect(185, 107, 240, 131);
         m_btnOk.SetStateImages(kind.ok[0], kind.ok[1], kind.ok[2], kind.ok[3]);
         m_btnCancel.SetStateImages(kind.cancel[0], kind.cancel[1], kind.cancel[2], kind.cancel[3]);
@@ -145,9 +145,9 @@ void CPromptChildDlg::CenterOkButton()
 
 CPromptDlg::CPromptDlg(CWnd* parent) : CLayeredShellDlg(kPromptLayout, parent) {}
 
-CLayeredContentDlg* CPromptDlg::CreateContent()
+std::unique_ptr<CLayeredContentDlg> CPromptDlg::CreateContent()
 {
-    auto* content = new CPromptChildDlg;
+    auto content = std::make_unique<CPromptChildDlg>();
     content->SetPromptText(m_strText);
     content->SetPromptKind(m_nKind);
     return content;

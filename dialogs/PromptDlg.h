@@ -41,7 +41,7 @@ public:
     void SetPromptKind(int kind) { m_nKind = kind; }
 
 protected:
-    CLayeredContentDlg* CreateContent() override;
+    std::unique_ptr<CLayeredContentDlg> CreateContent() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // wParam 1: IDOK; anything else: IDCANCEL. Returns 0.
     LRESULT OnPromptResult(WPARAM wParam, LPARAM lParam);

@@ -133,7 +133,7 @@ void CPalluxAMDFlashScreenRepairDlg::LayoutControls(BOOL bInit)
     // The version number, white on the title band.
     if (bInit) {
         m_stcVersion.SetWindowText(TOOL_VERSION);
-        m_stcVersion.SetBackgroundImage(m_pImgBackground);
+        m_stcVersion.SetBackgroundImage(m_pImgBackground.get());
         m_stcVersion.SetBackgroundRect(188, 16, 348, 31);
         m_stcVersion.CreateFontFromParent();
         m_stcVersion.SetAlignMode(1);
@@ -161,7 +161,7 @@ void CPalluxAMDFlashScreenRepairDlg::LayoutControls(BOOL bInit)
         margin = 19;
     }
     if (bInit) {
-        m_btnRepair.SetBackgroundImage(m_pImgBackground);
+        m_btnRepair.SetBackgroundImage(m_pImgBackground.get());
         m_btnRepair.SetBackgroundRect(repairSlice.left, repairSlice.top, repairSlice.right, repairSlice.bottom);
         m_btnRepair.SetHitMargins(margin, margin, margin, margin);
         m_btnRepair.SetStateImages(151, 152, 153, 154);
@@ -180,7 +180,7 @@ void CPalluxAMDFlashScreenRepairDlg::LayoutControls(BOOL bInit)
         moreToolsSlice = moreTools;
     }
     if (bInit) {
-        m_btnMoreTools.SetBackgroundImage(m_pImgBackground);
+        m_btnMoreTools.SetBackgroundImage(m_pImgBackground.get());
         m_btnMoreTools.SetBackgroundRect(moreToolsSlice.left, moreToolsSlice.top, moreToolsSlice.right,
                                          moreToolsSlice.bottom);
         m_btnMoreTools.SetHitMargins(0, 0, 0, 0);

@@ -23,9 +23,9 @@ CRapimendPalluxAMDFlashScreenRepairDlg::CRapimendPalluxAMDFlashScreenRepairDlg(C
 
 CRapimendPalluxAMDFlashScreenRepairDlg::~CRapimendPalluxAMDFlashScreenRepairDlg() = default;
 
-CLayeredContentDlg* CRapimendPalluxAMDFlashScreenRepairDlg::CreateContent()
+std::unique_ptr<CLayeredContentDlg> CRapimendPalluxAMDFlashScreenRepairDlg::CreateContent()
 {
-    return new CPalluxAMDFlashScreenRepairDlg;
+    return std::make_unique<CPalluxAMDFlashScreenRepairDlg>();
 }
 
 void CRapimendPalluxAMDFlashScreenRepairDlg::OnInitShell()
@@ -82,7 +82,7 @@ LRESULT CRapimendPalluxAMDFlashScreenRepairDlg::WindowProc(UINT message, WPARAM 
 
 void CRapimendPalluxAMDFlashScreenRepairDlg::OnClose()
 {
-    auto* content = static_cast<CPalluxAMDFlashScreenRepairDlg*>(m_pContentDlg);
+    auto* content = static_cast<CPalluxAMDFlashScreenRepairDlg*>(m_pContentDlg.get());
     if (m_bClosing || (content != nullptr && content->IsRepairRunning())) return;
     m_bClosing = true;
     if (content != nullptr && content->m_hWnd != nullptr) {

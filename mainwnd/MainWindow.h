@@ -87,7 +87,7 @@ public:
     ~CRapimendPalluxAMDFlashScreenRepairDlg() override;
 
 protected:
-    CLayeredContentDlg* CreateContent() override;
+    std::unique_ptr<CLayeredContentDlg> CreateContent() override;
     void OnInitShell() override;
     // Esc and Enter never end the main window.
     BOOL PreTranslateMessage(MSG* pMsg) override;

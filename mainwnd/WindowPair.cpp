@@ -14,14 +14,11 @@ CLayeredContentDlg::CLayeredContentDlg(UINT templateId, UINT backgroundImage, in
 {
 }
 
-CLayeredContentDlg::~CLayeredContentDlg()
-{
-    delete m_pImgBackground;
-}
+CLayeredContentDlg::~CLayeredContentDlg() = default;
 
 BOOL CLayeredContentDlg::EnsureBackground()
 {
-    return m_pImgBackground != nullptr || LoadPngResource(&m_pImgBackground, m_nBackgroundImage);
+    return m_pImgBackground != nullptr || LoadPngResource(m_pImgBackground, m_nBackgroundImage);
 }
 
 CLayeredShellDlg* CLayeredContentDlg::Shell() const
@@ -89,7 +86,7 @@ LRESULT CLayeredContentDlg::OnEraseBkgnd(HDC dc)
     {
         Gdiplus::Graphics graphics(memory.GetSafeHdc());
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-        DrawWholeImage(graphics, m_pImgBackground, 0, 0, client.Width(), client.Height());
+        DrawWholeImage(graphics, m_pImgBackground.get(), 0, 0, client.Width(), client.Height());
     }
     BitBlt(dc, 0, 0, client.Width(), client.Height(), memory.GetSafeHdc(), 0, 0, SRCCOPY);
     return TRUE;
@@ -122,8 +119,7 @@ LRESULT CLayeredContentDlg::OnMove()
 LRESULT CLayeredContentDlg::OnDestroy()
 {
     const LRESULT result = Default();
-    delete m_pImgBackground;
-    m_pImgBackground = nullptr;
+    m_pImgBackground.reset();
     return result;
 }
 
@@ -134,11 +130,7 @@ CLayeredShellDlg::CLayeredShellDlg(const PairLayout& layout, CWnd* parent)
 {
 }
 
-CLayeredShellDlg::~CLayeredShellDlg()
-{
-    delete m_pImgShadow;
-    delete m_pContentDlg;
-}
+CLayeredShellDlg::~CLayeredShellDlg() = default;
 
 CRect CLayeredShellDlg::ContentRectIn(const RECT& shell) const
 {
@@ -166,7 +158,7 @@ BOOL CLayeredShellDlg::OnInitDialog()
     }
 
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, GetExStyle() ^ WS_EX_LAYERED);
-    if (m_pImgShadow == nullptr && !LoadPngResource(&m_pImgShadow, m_layout.frameImage)) return OnFrameFailed();
+    if (m_pImgShadow == nullptr && !LoadPngResource(m_pImgShadow, m_layout.frameImage)) return OnFrameFailed();
     if (!DrawFrame(GetWindowRect().TopLeft(), size)) return OnFrameFailed();
 
     m_pContentDlg = CreateContent();
@@ -214,7 +206,7 @@ BOOL CLayeredShellDlg::DrawFrame(POINT at, SIZE size)
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
         graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
         graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-        DrawWholeImage(graphics, m_pImgShadow, 0, 0, size.cx, size.cy);
+        DrawWholeImage(graphics, m_pImgShadow.get(), 0, 0, size.cx, size.cy);
     }
     CSelectObject select(memory.GetSafeHdc(), surface.Get());
     POINT origin{0, 0};
@@ -269,10 +261,8 @@ int CLayeredShellDlg::FollowContent(int left, int top, int, int)
 LRESULT CLayeredShellDlg::OnDestroy()
 {
     const LRESULT result = Default();
-    delete m_pImgShadow;
-    m_pImgShadow = nullptr;
+    m_pImgShadow.reset();
     // The content's window went first: owned windows are destroyed before their owner.
-    delete m_pContentDlg;
-    m_pContentDlg = nullptr;
+    m_pContentDlg.reset();
     return result;
 }

@@ -3,6 +3,8 @@
 // alpha (a soft shadow and rounded frame), pushed to the screen once, and an opaque content
 // dialog owned by the shell and placed inside its transparent margin. The user drags the pair by
 // the content's top band; the content moves the shell after itself.
+#include <memory>
+
 #include "framework/Dialog.h"
 #include "framework/Gdiplus.h"
 
@@ -47,7 +49,7 @@ protected:
     void OnOK() override {}
     void OnCancel() override { OnCloseRequest(); }
 
-    Gdiplus::Image* m_pImgBackground = nullptr;
+    std::unique_ptr<Gdiplus::Image> m_pImgBackground;  // lent to the controls that paint over it
     BOOL m_bInitialized = FALSE;
 
 private:
@@ -69,7 +71,7 @@ public:
     // content at its insets. The shell keeps the size its frame was drawn at. Returns 0.
     int FollowContent(int left, int top, int right, int bottom);
 
-    CLayeredContentDlg* Content() const { return m_pContentDlg; }
+    CLayeredContentDlg* Content() const { return m_pContentDlg.get(); }
 
     float m_fScale = 1.0f;
     BOOL m_bMoveContent;
@@ -82,12 +84,12 @@ protected:
     BOOL OnFrameFailed();
     // The pair's content object, its window not yet created (the object knows its template);
     // the shell owns it.
-    virtual CLayeredContentDlg* CreateContent() = 0;
+    virtual std::unique_ptr<CLayeredContentDlg> CreateContent() = 0;
     // What a pair adds right after the base initialisation, before its frame is drawn.
     virtual void OnInitShell() {}
 
-    Gdiplus::Image* m_pImgShadow = nullptr;
-    CLayeredContentDlg* m_pContentDlg = nullptr;
+    std::unique_ptr<Gdiplus::Image> m_pImgShadow;
+    std::unique_ptr<CLayeredContentDlg> m_pContentDlg;
 
 private:
     BOOL DrawFrame(POINT at, SIZE size);

@@ -54,7 +54,7 @@ protected:
         layout.frameImage = 4321;
         return layout;
     }
-    CLayeredContentDlg* CreateContent() override { return new CPalluxAMDFlashScreenRepairDlg; }
+    std::unique_ptr<CLayeredContentDlg> CreateContent() override { return std::make_unique<CPalluxAMDFlashScreenRepairDlg>(); }
 };
 
 TEST(WindowPair, MissingFrameEndsThePairAtOnceAndLeavesNothing)
