@@ -1,13 +1,25 @@
 #include "controls/PngResource.h"
 
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "framework/Module.h"
 
-BOOL LoadPngResource(Gdiplus::Image** ppImage, UINT nId)
+namespace {
+
+// A picture's pixels, 32-bit ARGB rows without padding.
+struct DecodedPng {
+    UINT width = 0;
+    UINT height = 0;
+    std::vector<BYTE> pixels;
+};
+
+// Decodes the PNG resource into pixels; FALSE when it is missing or no picture.
+BOOL Decode(HINSTANCE module, UINT nId, DecodedPng& decoded)
 {
-    if (ppImage == nullptr) return FALSE;
-    const HINSTANCE module = AfxGetResourceHandle();
     const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(nId), L"PNG");
     if (resource == nullptr) return FALSE;
     const DWORD size = SizeofResource(module, resource);
@@ -23,19 +35,52 @@ BOOL LoadPngResource(Gdiplus::Image** ppImage, UINT nId)
     }
     std::memcpy(copy, bytes, size);
     GlobalUnlock(block);
-
-    // The stream owns the block; GDI+ holds the stream for as long as the image reads from it,
-    // so the copy lives exactly as long as its image.
-    IStream* stream = nullptr;
+    IStream* stream = nullptr;  // owns the block from here on
     if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
         GlobalFree(block);
         return FALSE;
     }
-    Gdiplus::Image* image = Gdiplus::Image::FromStream(stream, FALSE);
+    Gdiplus::Bitmap picture(stream, FALSE);
     stream->Release();
-    if (image == nullptr) return FALSE;
     // A resource that is there but is no picture is not reported as loaded.
-    if (image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0 || image->GetHeight() == 0) {
+    decoded.width = picture.GetWidth();
+    decoded.height = picture.GetHeight();
+    if (picture.GetLastStatus() != Gdiplus::Ok || decoded.width == 0 || decoded.height == 0) return FALSE;
+
+    Gdiplus::Rect whole(0, 0, static_cast<INT>(decoded.width), static_cast<INT>(decoded.height));
+    Gdiplus::BitmapData rows{};
+    if (picture.LockBits(&whole, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &rows) != Gdiplus::Ok) return FALSE;
+    const size_t rowBytes = size_t(decoded.width) * 4;
+    decoded.pixels.resize(rowBytes * decoded.height);
+    for (UINT row = 0; row < decoded.height; ++row)
+        std::memcpy(&decoded.pixels[row * rowBytes], static_cast<const BYTE*>(rows.Scan0) + INT_PTR(row) * rows.Stride,
+                    rowBytes);
+    picture.UnlockBits(&rows);
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL LoadPngResource(Gdiplus::Image** ppImage, UINT nId)
+{
+    if (ppImage == nullptr) return FALSE;
+    // Each picture is decoded once: every prompt shows a dozen of them, and decoding takes Wine a
+    // millisecond or two each. The cache holds plain pixels, no GDI+ object, so it may outlive
+    // GDI+; the pixels stay until the process ends and no image ever writes to them.
+    static std::mutex guard;
+    static std::map<std::pair<HINSTANCE, UINT>, DecodedPng> decodedPictures;
+    const std::lock_guard<std::mutex> lock(guard);
+    const HINSTANCE module = AfxGetResourceHandle();
+    auto found = decodedPictures.find({module, nId});
+    if (found == decodedPictures.end()) {
+        DecodedPng decoded;
+        if (!Decode(module, nId, decoded)) return FALSE;
+        found = decodedPictures.emplace(std::make_pair(module, nId), std::move(decoded)).first;
+    }
+    DecodedPng& picture = found->second;
+    auto* image = new Gdiplus::Bitmap(static_cast<INT>(picture.width), static_cast<INT>(picture.height),
+                                      static_cast<INT>(picture.width * 4), PixelFormat32bppARGB, picture.pixels.data());
+    if (image->GetLastStatus() != Gdiplus::Ok) {
         delete image;
         return FALSE;
     }

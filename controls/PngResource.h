@@ -5,8 +5,8 @@
 #include "framework/Gdiplus.h"
 
 // Loads PNG resource `nId` into a new image owned by the caller. TRUE when the resource exists and
-// decodes; FALSE otherwise, with *ppImage untouched. Each image reads from its own copy of the
-// bytes, which goes when the image is deleted.
+// decodes; FALSE otherwise, with *ppImage untouched. Images of one resource share its decoded
+// pixels, read-only, which stay for the life of the process.
 BOOL LoadPngResource(Gdiplus::Image** ppImage, UINT nId);
 // The same into an owner: `image` takes the new picture, or is left as it was.
 BOOL LoadPngResource(std::unique_ptr<Gdiplus::Image>& image, UINT nId);
