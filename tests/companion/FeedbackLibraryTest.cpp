@@ -142,12 +142,10 @@ TEST_F(FeedbackLibraryTest, ExportsTheToolNeverCallsDoNothing)
 TEST_F(FeedbackLibraryTest, InitResultComesFromTheSettingsAndMalformedSettingsMeanDefaults)
 {
     CDllInfoStrings info;
-    Set(L"Library", L"InitResult", L"0");
-    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 0);
-    Set(L"Library", L"InitResult", L"not a number");
-    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 1);
-    Set(L"Library", L"InitResult", L"99999999999");
-    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 1);
+    for (const auto& [setting, result] : {std::pair<const wchar_t*, int>{L"0", 0}, {L"not a number", 1}, {L"99999999999", 1}}) {
+        Set(L"Library", L"InitResult", setting);
+        EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), result) << setting;
+    }
 
     // A file of garbage is no settings file: every value is the default.
     WriteBytes(Ini(), std::string("\xFF\xFE\x00garbage=\r\n[[[\r\n=\x01\x02", 20));
@@ -203,18 +201,16 @@ TEST(FeedbackLibraryLoad, MissingIncompleteOrNotAbsolutelyPlacedLibraryFails)
 
 TEST(FeedbackTime, WholeSecondsInPlainDecimalDigits)
 {
-    EXPECT_EQ(FeedbackTimeText(1765057201), L"1765057201");
-    EXPECT_EQ(FeedbackTimeText(2147483648LL), L"2147483648") << "2038-01-19 03:14:08, past 32 bits";
-    EXPECT_EQ(FeedbackTimeText(4102444800LL), L"4102444800") << "2100-01-01";
+    // The last past 32 bits: 2038-01-19 03:14:08; then 2100-01-01.
+    for (const long long seconds : {1765057201LL, 2147483648LL, 4102444800LL})
+        EXPECT_EQ(FeedbackTimeText(seconds), std::to_wstring(seconds));
 
     const __time64_t before = _time64(nullptr);
     const CString now = FeedbackTimeTextNow();
-    const __time64_t after = _time64(nullptr);
     ASSERT_FALSE(now.IsEmpty());
     EXPECT_EQ(now.find_first_not_of(L"0123456789"), CString::npos) << now;
-    const long long seconds = std::stoll(now);
-    EXPECT_GE(seconds, before);
-    EXPECT_LE(seconds, after);
+    EXPECT_GE(std::stoll(now), before);
+    EXPECT_LE(std::stoll(now), _time64(nullptr));
 }
 
 // Wine cannot make junctions or symbolic links, so a file system that has them is played: the

@@ -17,11 +17,6 @@ namespace {
 
 const wchar_t kDefaultText[] = L"正在修复，请稍等";
 
-bool IsShownWindow(HWND window)
-{
-    return window != nullptr && IsWindow(window) && IsWindowVisible(window);
-}
-
 BOOL CALLBACK CountWindow(HWND, LPARAM count)
 {
     ++*reinterpret_cast<int*>(count);
@@ -65,7 +60,7 @@ protected:
         const CLayeredContentDlg* content = m_pPrompt->Content();
         const HWND windows[] = {m_pPrompt->m_hWnd, content != nullptr ? content->m_hWnd : nullptr};
         m_pPrompt->RequestClose();
-        m_bShownAfterClose = IsShownWindow(windows[0]) || IsShownWindow(windows[1]);
+        m_bShownAfterClose = ::IsWindowVisible(windows[0]) || ::IsWindowVisible(windows[1]);
         return 1;
     }
 };
@@ -164,7 +159,7 @@ TEST(ProgressPrompt, TextsShorterThanTwoCharactersShowTheDefault)
 TEST(ProgressPrompt, NoKeyCloseOrDragEndsOrMovesIt)
 {
     PairRunner prompt(Progress(kDefaultText));
-    prompt.Settle();
+    Settle(prompt.Content());
     const CRect shell = prompt.ShellRect();
     const CRect content = prompt.ContentRect();
     const POINT top{content.left + 100, content.top + 10};
@@ -172,9 +167,9 @@ TEST(ProgressPrompt, NoKeyCloseOrDragEndsOrMovesIt)
     EXPECT_EQ(prompt.ShellRect(), shell);
     EXPECT_EQ(prompt.ContentRect(), content);
 
-    for (const auto& [key, withAlt] : {std::pair<WORD, bool>{VK_ESCAPE, false}, {VK_RETURN, false}, {VK_F4, true}}) {
-        SendKey(key, withAlt);
-        EXPECT_EQ(prompt.Result(500), PairRunner::kStillRunning) << "key " << key << " ended the prompt";
+    for (const std::vector<WORD>& keys : {std::vector<WORD>{VK_ESCAPE}, {VK_RETURN}, {VK_MENU, VK_F4}}) {
+        SendKeys(keys);
+        EXPECT_EQ(prompt.Result(500), PairRunner::kStillRunning) << "key " << keys.back() << " ended the prompt";
     }
     // Alt+F4 closes whichever window has the focus: neither the shell nor the panel ends.
     for (const HWND window : {prompt.Shell(), prompt.Content()}) PostMessageW(window, WM_CLOSE, 0, 0);

@@ -8,17 +8,11 @@
 
 namespace {
 
-constexpr int kCloseButton = 1004;
-constexpr int kFeedbackClose = 1001;
-constexpr int kSolved = 1002;
-constexpr int kUnsolved = 1003;
-constexpr int kMoreSolutions = 1015;
-
 HWND OpenFeedbackDialog(ToolRun& tool)
 {
     HWND panel = tool.MainPanel();
     if (panel == nullptr) return nullptr;
-    ClickControl(panel, kCloseButton);
+    ClickControl(panel, IDC_CLOSE);
     return tool.FeedbackDialog();
 }
 
@@ -49,7 +43,8 @@ TEST_P(ClosingAnswer, RecordsOneAnswerThenTheQuestionAndEnds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ClosingAnswer,
-                         testing::Values(Ending{kSolved, "1"}, Ending{kUnsolved, "2"}, Ending{kFeedbackClose, "3"}),
+                         testing::Values(Ending{IDC_SOLVED, "1"}, Ending{IDC_UNSOLVED, "2"},
+                                         Ending{IDC_FEEDBACK_CLOSE, "3"}),
                          [](const testing::TestParamInfo<Ending>& info) { return std::string("answer") + info.param.answer; });
 
 TEST(Closing, MoreSolutionsOpensItsPageEachTimeAndTheMarginsDoNothing)
@@ -58,18 +53,18 @@ TEST(Closing, MoreSolutionsOpensItsPageEachTimeAndTheMarginsDoNothing)
     HWND dialog = OpenFeedbackDialog(tool);
     ASSERT_NE(dialog, nullptr);
     for (size_t opened = 1; opened <= 3; ++opened) {
-        ClickControl(dialog, kMoreSolutions);
+        ClickControl(dialog, IDC_MORE_SOLUTIONS);
         ASSERT_TRUE(WaitUntil([&] { return tool.JournalLines("OpenUrl").size() == opened; }))
             << "click " << opened << " on 更多方案 did not open its page once";
         Sleep(GetDoubleClickTime());  // separate clicks, not a double click
     }
     // Inside the answer buttons, within their 9-pixel glow border.
-    ClickWindow(GetDlgItem(dialog, kSolved), POINT{4, 4});
-    ClickWindow(GetDlgItem(dialog, kUnsolved), POINT{4, 30});
+    SendClick(OnScreen(GetDlgItem(dialog, IDC_SOLVED), POINT{4, 4}));
+    SendClick(OnScreen(GetDlgItem(dialog, IDC_UNSOLVED), POINT{4, 30}));
     EXPECT_EQ(tool.WaitForExit(1500), -1) << "a click in a button's margin ended the dialog";
-    EXPECT_TRUE(IsShown(dialog));
+    EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_TRUE(tool.JournalLines("CustomerFeedbackEx").empty());
-    ClickControl(dialog, kFeedbackClose);
+    ClickControl(dialog, IDC_FEEDBACK_CLOSE);
     EXPECT_EQ(tool.WaitForExit(), 0);
 }
 
