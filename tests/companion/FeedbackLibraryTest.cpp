@@ -82,19 +82,17 @@ int FeedbackLibraryTest::s_journals = 0;
 
 TEST_F(FeedbackLibraryTest, LoadResolvesEveryExportAndInitFillsTheSixStrings)
 {
-    // Every export is called through its entry point by one test or another.
     Set(L"Addresses", L"MoreTools", L"https://tools.example.org/更多工具");
     Set(L"Addresses", L"MoreSolutions", L"https://help.example.org/solutions");
     Set(L"Version", L"Newest", L"1.6");
     CDllInfoStrings info;
     EXPECT_NE(m_library.InitFreedbackDll(info.ForFilling()), 0);
+    const std::pair<int, CString> kFilled[] = {
+        {kInfoNewestVersion, L"1.6"}, {kInfoMoreToolsUrl, L"https://tools.example.org/更多工具"},
+        {kInfoMoreSolutionsUrl, L"https://help.example.org/solutions"}, {kDllInfoCount, L""}};
+    for (const auto& [index, text] : kFilled) EXPECT_EQ(info.Get(index), text) << index;
     EXPECT_FALSE(info.Get(kInfoLibraryVersion).IsEmpty());
-    EXPECT_EQ(info.Get(kInfoNewestVersion), L"1.6");
-    EXPECT_EQ(info.Get(kInfoMoreToolsUrl), L"https://tools.example.org/更多工具");
-    EXPECT_EQ(info.Get(kInfoMoreSolutionsUrl), L"https://help.example.org/solutions");
-    EXPECT_EQ(info.Get(kInfoFeedbackUrl).substr(0, 8), L"https://");
-    EXPECT_EQ(info.Get(kInfoUseAgreementUrl).substr(0, 8), L"https://");
-    EXPECT_EQ(info.Get(kDllInfoCount), L"");
+    for (const int url : {kInfoFeedbackUrl, kInfoUseAgreementUrl}) EXPECT_EQ(info.Get(url).substr(0, 8), L"https://");
 
     // Filling again frees the earlier strings and takes the new ones.
     Set(L"Addresses", L"MoreTools", L"https://tools.example.org/v2");
@@ -128,15 +126,6 @@ TEST_F(FeedbackLibraryTest, JournalHoldsEachCallWithExactlyItsArguments)
         L"OpenUrl\turl=C:\\\\windows\\\\system32\\\\cmd.exe\tpage=refused",
     };
     EXPECT_EQ(Journal(), expected);
-}
-
-TEST_F(FeedbackLibraryTest, ExportsTheToolNeverCallsDoNothing)
-{
-    EXPECT_EQ(m_library.GetInterNetState(), 0);
-    EXPECT_EQ(m_library.CustomerFeedback(), 0);
-    EXPECT_EQ(m_library.WriteCustomerFeedbackInfoFile(), 0);
-    EXPECT_EQ(m_library.GetToolIsNewVersionDown(), 0);
-    EXPECT_FALSE(FileExists(m_journal));
 }
 
 TEST_F(FeedbackLibraryTest, InitResultComesFromTheSettingsAndMalformedSettingsMeanDefaults)

@@ -108,8 +108,7 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
     ToolRun tool(setup);
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    CRect link = ControlRect(panel, IDC_AGREEMENT_LINK);
-    MapWindowPoints(panel, nullptr, reinterpret_cast<POINT*>(&link), 2);
+    const CRect link = ClientRectOnScreen(GetDlgItem(panel, IDC_AGREEMENT_LINK));
     const POINT away = {5, 5};  // on the desktop, far from the tool
     SendMouseTo(away);
     const int normal = DarkestInk(link);

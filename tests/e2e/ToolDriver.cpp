@@ -35,34 +35,22 @@ ToolRun::ToolRun(const ToolSetup& setup)
         WriteBytes(m_folder + L"\\QueltoFeedbackInformation.ini", bytes);
     }
     SetScreenDpi(setup.dpi);
-
-    CString commandLine = L"\"" + m_folder + L"\\RapimendPalluxAMDFlashScreenRepair.exe\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, m_scratch.Path().c_str(),
-                        &startup, &process))
-        throw std::runtime_error("the tool did not start");
-    m_process.Reset(process.hProcess);
-    CHandle thread(process.hThread);
-    m_processId = process.dwProcessId;
+    m_program = std::make_unique<CStartedProgram>(m_folder + L"\\RapimendPalluxAMDFlashScreenRepair.exe");
+    if (!m_program->Started()) throw std::runtime_error("the tool did not start");
+    m_processId = GetProcessId(m_program->Process());
 }
 
 ToolRun::~ToolRun()
 {
-    if (WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT) {
-        TerminateProcess(m_process.Get(), 99);
-        WaitForSingleObject(m_process.Get(), 10000);
-    }
+    m_program.reset();
     SetScreenDpi(96);
 }
 
 HWND ToolRun::WindowWithControl(int id, DWORD timeoutMs) const
 {
-    HWND found = nullptr;
-    if (!WaitUntil([&] { return (found = HoldingControl(VisibleWindows(m_processId), id)) != nullptr; }, timeoutMs))
-        return nullptr;
-    WaitForInputIdle(m_process.Get(), 5000);
+    HWND found = ::WindowWithControl(id, timeoutMs, m_processId);
+    if (found == nullptr) return nullptr;
+    WaitForInputIdle(m_program->Process(), 5000);
     Settle(found);
     return found;
 }
@@ -89,17 +77,6 @@ long ToolRun::CloseAsUser()
     return WaitForExit();
 }
 
-bool ToolRun::HasLoaded(const wchar_t* moduleName) const
-{
-    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, m_processId));
-    MODULEENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = snapshot && Module32FirstW(snapshot.Get(), &entry); more;
-         more = Module32NextW(snapshot.Get(), &entry))
-        if (_wcsicmp(entry.szModule, moduleName) == 0) return true;
-    return false;
-}
-
 CHandle ToolRun::RunningChild() const
 {
     CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -116,8 +93,8 @@ CHandle ToolRun::RunningChild() const
 long ToolRun::WaitForExit(DWORD timeoutMs)
 {
     DWORD code = 0;
-    if (WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0) return -1;
-    GetExitCodeProcess(m_process.Get(), &code);
+    if (!m_program->WaitForExit(timeoutMs)) return -1;
+    GetExitCodeProcess(m_program->Process(), &code);
     return static_cast<long>(code);
 }
 

@@ -4,9 +4,11 @@
 // the registry value, the log file and the reference library's journal.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "StartedProgram.h"
 #include "framework/Handle.h"
 #include "framework/String.h"
 #include "res/resource.h"
@@ -65,7 +67,7 @@ public:
     // button; the exit code, or -1 when it did not end.
     long CloseAsUser();
     // Whether the tool has loaded a module of this file name.
-    bool HasLoaded(const wchar_t* moduleName) const;
+    bool HasLoaded(const wchar_t* name) const { return !LoadedModule(m_processId, name).empty(); }
     // A process the tool started that still runs (the removal of its folder), or none.
     CHandle RunningChild() const;
     // The journal's lines that record `exportName` (each as UTF-8).
@@ -75,7 +77,7 @@ private:
     ScratchFolder m_scratch;
     WineProgramSetting m_windowsVersion;
     CString m_folder;
-    CHandle m_process;
+    std::unique_ptr<CStartedProgram> m_program;
     DWORD m_processId = 0;
 };
 

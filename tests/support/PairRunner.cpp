@@ -64,14 +64,6 @@ CRect PairRunner::ContentRect() const
     return WindowRectOf(m_content);
 }
 
-HWND PairRunner::WindowWithControl(int id, DWORD timeoutMs) const
-{
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = HoldingControl(VisibleWindows(GetCurrentProcessId(), m_threadId), id)) != nullptr; },
-              timeoutMs);
-    return found;
-}
-
 bool PairRunner::Drag(POINT from, POINT to, bool expectMove) const
 {
     const CRect start = ContentRect();

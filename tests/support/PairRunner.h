@@ -27,9 +27,7 @@ public:
     HWND Content() const { return m_content; }
     CRect ShellRect() const;
     CRect ContentRect() const;
-    // The visible top-level window of the pair's thread that holds control `id`, or null when none
-    // shows within the time.
-    HWND WindowWithControl(int id, DWORD timeoutMs = 5000) const;
+    DWORD ThreadId() const { return m_threadId; }
 
     // Presses at `from`, moves in steps to `to` and releases there. When `expectMove`, a press that
     // starts no move is tried again (Wine cancels a move begun while it still activates a new

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -124,6 +125,16 @@ long long FileSize(const CString& path)
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+CString LoadedModule(DWORD processId, const wchar_t* name)
+{
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Module32FirstW(snapshot.Get(), &entry); more; more = Module32NextW(snapshot.Get(), &entry))
+        if (_wcsicmp(entry.szModule, name) == 0) return entry.szExePath;
+    return CString();
 }
 
 CString ExecutableFolder()

@@ -48,6 +48,9 @@ std::string ReadBytes(const CString& path);  // empty when missing
 void WriteBytes(const CString& path, const std::string& bytes);
 long long FileSize(const CString& path);  // -1 when missing
 
+// The full path of the module of file name `name` that process `processId` has loaded, or empty.
+CString LoadedModule(DWORD processId, const wchar_t* name);
+
 // The folder of the running test executable, without a trailing backslash.
 CString ExecutableFolder();
 

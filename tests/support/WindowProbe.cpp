@@ -157,11 +157,15 @@ std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId)
     return found.second;
 }
 
-HWND HoldingControl(const std::vector<HWND>& windows, int id)
+HWND WindowWithControl(int id, DWORD timeoutMs, DWORD processId, DWORD threadId)
 {
-    for (HWND window : windows)
-        if (GetDlgItem(window, id) != nullptr) return window;
-    return nullptr;
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND window : VisibleWindows(processId, threadId))
+            if (found == nullptr && GetDlgItem(window, id) != nullptr) found = window;
+        return found != nullptr;
+    }, timeoutMs);
+    return found;
 }
 
 void Settle(HWND window)

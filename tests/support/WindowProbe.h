@@ -38,8 +38,8 @@ CString TextOf(HWND window);
 
 // The visible top-level windows of a process, or of one of its threads.
 std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId = 0);
-// The first of `windows` that holds control `id`, or null.
-HWND HoldingControl(const std::vector<HWND>& windows, int id);
+// The first of them that holds control `id` within the time, or null.
+HWND WindowWithControl(int id, DWORD timeoutMs, DWORD processId, DWORD threadId = 0);
 // Waits until `window` has kept its place for a while and holds the foreground: a window just shown
 // may still be centred, and Wine may still be handing it the focus, so that a click or a key would
 // go astray, as a hand's would not.
@@ -58,6 +58,6 @@ Pixels CaptureClient(HWND window, const RECT* part = nullptr);
 Pixels Picture(UINT id, const RECT* part = nullptr);
 // The share of the opaque pixels of `expected` whose channels `shown` matches within `tolerance`.
 double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance = 24);
-// The smallest rectangle within `area` holding every pixel that is not white (beyond `tolerance`);
-// empty when there is none.
-CRect InkBounds(const Pixels& pixels, const RECT& area, int tolerance = 60);
+// The smallest rectangle within `area` (default: all) holding every pixel that is not white (beyond
+// `tolerance`); empty when there is none.
+CRect InkBounds(const Pixels& pixels, const RECT& area = {0, 0, LONG_MAX, LONG_MAX}, int tolerance = 60);
