@@ -131,7 +131,8 @@ TEST_F(FeedbackLibraryTest, JournalHoldsEachCallWithExactlyItsArguments)
 TEST_F(FeedbackLibraryTest, InitResultComesFromTheSettingsAndMalformedSettingsMeanDefaults)
 {
     CDllInfoStrings info;
-    for (const auto& [setting, result] : {std::pair<const wchar_t*, int>{L"0", 0}, {L"not a number", 1}, {L"99999999999", 1}}) {
+    const std::pair<const wchar_t*, int> kResults[] = {{L"0", 0}, {L"not a number", 1}, {L"99999999999", 1}};
+    for (const auto& [setting, result] : kResults) {
         Set(L"Library", L"InitResult", setting);
         EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), result) << setting;
     }

@@ -49,31 +49,38 @@ bool ProcessEnds(const CString& pidFile)
     return !process || WaitForSingleObject(process.Get(), 5000) == WAIT_OBJECT_0;
 }
 
-TEST(CommandRunner, CommandsRunToTheirEndAndAppendTheirOutput)
+TEST(CommandRunner, CommandsRunToTheirEndAndAppendTheirOutputAndOnlyThoseThatFitRun)
 {
     ScratchFolder folder;
     const CString spaced = folder / L"a b";
     ASSERT_TRUE(CreateDirectoryW(spaced.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(HelperPath().c_str(), (spaced + L"\\x.exe").c_str(), FALSE));
     WriteBytes(spaced + L"\\x.txt", "quoted path ran\r\n");
+    const size_t fits = kCommandLineChars - 1 - CString(L"cmd /D /S /C \"\"").size();
+    const CString longest = L"rem " + CString(fits - 4, L'a');
 
     const struct {
         CString command;
+        CommandEnd end;
         DWORD exitCode;           // kAnyFailure: not 0
         const wchar_t* appended;  // nullptr: some message, whatever it says
     } cases[] = {
-        {L"rem nothing to say", 0, L""},
-        {L"exit 5", 5, L""},
+        {L"rem nothing to say", CommandEnd::Exited, 0, L""},
+        {L"exit 5", CommandEnd::Exited, 5, L""},
         // The stand-in that the test prefix has in place of the system's timeout.
-        {L"timeout /t 0 /nobreak", 0, L""},
-        {L"timeout /t soon", 1, nullptr},
-        {L"reg add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f", kAnyFailure, nullptr},
+        {L"timeout /t 0 /nobreak", CommandEnd::Exited, 0, L""},
+        {L"timeout /t soon", CommandEnd::Exited, 1, nullptr},
+        {L"reg add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f", CommandEnd::Exited, kAnyFailure, nullptr},
         // Quotes at both ends of the command belong to it; the interpreter must not take them.
-        {Quoted(spaced + L"\\x.exe") + L" --emit " + Quoted(spaced + L"\\x.txt"), 0, L"quoted path ran\r\n"},
+        {Quoted(spaced + L"\\x.exe") + L" --emit " + Quoted(spaced + L"\\x.txt"), CommandEnd::Exited, 0,
+         L"quoted path ran\r\n"},
+        // The longest command that fits runs; one that does not fit fails whole instead of being cut.
+        {longest, CommandEnd::Exited, 0, L""},
+        {longest + L"a", CommandEnd::NotStarted, 1234, L""},
     };
     for (const auto& c : cases) {
         const Outcome run = RunWith(c.command, {}, L"before|");
-        ASSERT_EQ(run.end, CommandEnd::Exited) << c.command;
+        ASSERT_EQ(run.end, c.end) << c.command;
         if (c.exitCode == kAnyFailure) EXPECT_NE(run.exitCode, 0u) << c.command << run.output;
         else EXPECT_EQ(run.exitCode, c.exitCode) << c.command << run.output;
         ASSERT_EQ(run.output.substr(0, 7), L"before|") << c.command;
@@ -82,6 +89,7 @@ TEST(CommandRunner, CommandsRunToTheirEndAndAppendTheirOutput)
     }
     CString ignored;
     EXPECT_TRUE(ExecuteCommand(L"exit 5", ignored)) << "the interpreter ran to its end";
+    EXPECT_FALSE(ExecuteCommand(longest + L"a", ignored));
 }
 
 TEST(CommandRunner, InterpreterGetsExactlyTheCommandAndOnlyThePipe)
@@ -153,23 +161,6 @@ TEST(CommandRunner, InterpreterThatCannotStartGivesFalseAndNoRunLeaksAHandle)
     EXPECT_FALSE(FileExists(marker));
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(ExecuteCommand(L"echo again", output));
     EXPECT_EQ(HandleCount(), handlesBefore) << "runs leaked handles";
-}
-
-TEST(CommandRunner, CommandLineThatDoesNotFitFailsWholeInsteadOfBeingCut)
-{
-    ScratchFolder folder;
-    const CString marker = folder / L"ran.txt";
-    const CString prefix = L"echo x> \"" + marker + L"\" & rem ";
-    const size_t fits = kCommandLineChars - 1 - CString(L"cmd /D /S /C \"\"").size();
-
-    CString output;
-    CString longest = prefix + CString(fits - prefix.size(), L'a');
-    EXPECT_TRUE(ExecuteCommand(longest, output)) << "the longest command that fits must run";
-    EXPECT_TRUE(FileExists(marker));
-
-    DeleteFileW(marker.c_str());
-    EXPECT_FALSE(ExecuteCommand(longest + L"a", output));
-    EXPECT_FALSE(FileExists(marker)) << "a command that does not fit must not run at all";
 }
 
 TEST(CommandRunner, LongOutputArrivesWholeAndInOrderAfterEarlierText)
