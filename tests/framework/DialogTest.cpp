@@ -157,14 +157,10 @@ CRect ModalPlace(std::function<void(ScriptedDialog&)> onInit = {})
     return place;
 }
 
-TEST(Dialog, DialogLeftInPlaceIsCentredOverItsOwnerOrTheWorkArea)
+// Centred over a visible owner: the prompt's test sees that over the main window.
+TEST(Dialog, DialogLeftInPlaceWithAHiddenOwnerIsCentredOverTheWorkAreaAndOneMovedStays)
 {
     MainWindow main;
-    const CPoint overOwner = Centre(ModalPlace());
-    const CPoint ownerCentre = Centre(main.dialog.GetWindowRect());
-    EXPECT_NEAR(overOwner.x, ownerCentre.x, 1);
-    EXPECT_NEAR(overOwner.y, ownerCentre.y, 1);
-
     main.dialog.ShowWindow(SW_HIDE);
     const CPoint overWorkArea = Centre(ModalPlace());
     RECT work;
