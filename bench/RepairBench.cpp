@@ -33,11 +33,6 @@ double FloorRun()
     return ExecuteCommand(kRepairCommand, output) ? NowMs() - start : -1;
 }
 
-void ClickControl(HWND dialog, int id)
-{
-    SendClick(ClientCentre(GetDlgItem(dialog, id)));
-}
-
 // The tool's handles once the repair's worker has ended: the same reading twice in a row.
 std::map<ULONG_PTR, CString> SettledHandles(DWORD processId)
 {
@@ -73,17 +68,17 @@ int main(int argc, char** argv)
     const HWND panel = started.WaitForVisibleWindow(WindowToFind::MainPanel, kWaitMs);
     std::map<ULONG_PTR, CString> afterFirst, afterLast;
     for (int run = 0; panel != nullptr && run < repairs; ++run) {
-        started.WaitUntilSettled(panel);
+        Settle(panel);
         ClickControl(panel, IDC_REPAIR);
         const HWND confirm = started.WaitForWindowShowing(IDC_PROMPT_TEXT, kConfirmText, kWaitMs);
         if (confirm == nullptr) break;
-        started.WaitUntilSettled(confirm);
+        Settle(confirm);
         ClickControl(confirm, IDC_PROMPT_OK);
         const double confirmed = NowMs();
         const HWND question = started.WaitForWindowShowing(IDC_PROMPT_TEXT, kRestartQuestion, kWaitMs);
         if (question == nullptr) break;
         tool.push_back(NowMs() - confirmed);
-        started.WaitUntilSettled(question);
+        Settle(question);
         ClickControl(question, IDC_PROMPT_CANCEL);
         if (!PumpUntil([&] { return IsWindowEnabled(panel) && !IsWindowVisible(question); }, kWaitMs)) break;
         if (run == 0) afterFirst = SettledHandles(started.Id());

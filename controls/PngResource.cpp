@@ -10,12 +10,28 @@
 
 namespace {
 
-// A picture's pixels, 32-bit ARGB rows without padding.
+// A picture's pixels in its own format (an opaque picture stays without alpha, which is quicker to
+// draw), or as 32-bit ARGB when it came with a palette.
 struct DecodedPng {
     UINT width = 0;
     UINT height = 0;
+    Gdiplus::PixelFormat format = PixelFormat32bppARGB;
+    UINT stride = 0;
     std::vector<BYTE> pixels;
 };
+
+Gdiplus::PixelFormat KeptFormat(Gdiplus::PixelFormat decoded)
+{
+    switch (decoded) {
+    case PixelFormat24bppRGB:
+    case PixelFormat32bppRGB:
+    case PixelFormat32bppARGB:
+    case PixelFormat32bppPARGB:
+        return decoded;
+    default:
+        return PixelFormat32bppARGB;
+    }
+}
 
 // Decodes the PNG resource into pixels; FALSE when it is missing or no picture.
 BOOL Decode(HINSTANCE module, UINT nId, DecodedPng& decoded)
@@ -47,14 +63,16 @@ BOOL Decode(HINSTANCE module, UINT nId, DecodedPng& decoded)
     decoded.height = picture.GetHeight();
     if (picture.GetLastStatus() != Gdiplus::Ok || decoded.width == 0 || decoded.height == 0) return FALSE;
 
+    decoded.format = KeptFormat(picture.GetPixelFormat());
     Gdiplus::Rect whole(0, 0, static_cast<INT>(decoded.width), static_cast<INT>(decoded.height));
     Gdiplus::BitmapData rows{};
-    if (picture.LockBits(&whole, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &rows) != Gdiplus::Ok) return FALSE;
-    const size_t rowBytes = size_t(decoded.width) * 4;
-    decoded.pixels.resize(rowBytes * decoded.height);
+    if (picture.LockBits(&whole, Gdiplus::ImageLockModeRead, decoded.format, &rows) != Gdiplus::Ok) return FALSE;
+    // Rows of whole 32-bit words, as GDI+ wants them.
+    decoded.stride = (decoded.width * (Gdiplus::GetPixelFormatSize(decoded.format) / 8) + 3) & ~3u;
+    decoded.pixels.resize(size_t(decoded.stride) * decoded.height);
     for (UINT row = 0; row < decoded.height; ++row)
-        std::memcpy(&decoded.pixels[row * rowBytes], static_cast<const BYTE*>(rows.Scan0) + INT_PTR(row) * rows.Stride,
-                    rowBytes);
+        std::memcpy(&decoded.pixels[size_t(row) * decoded.stride],
+                    static_cast<const BYTE*>(rows.Scan0) + INT_PTR(row) * rows.Stride, decoded.stride);
     picture.UnlockBits(&rows);
     return TRUE;
 }
@@ -79,7 +97,7 @@ BOOL LoadPngResource(Gdiplus::Image** ppImage, UINT nId)
     }
     DecodedPng& picture = found->second;
     auto* image = new Gdiplus::Bitmap(static_cast<INT>(picture.width), static_cast<INT>(picture.height),
-                                      static_cast<INT>(picture.width * 4), PixelFormat32bppARGB, picture.pixels.data());
+                                      static_cast<INT>(picture.stride), picture.format, picture.pixels.data());
     if (image->GetLastStatus() != Gdiplus::Ok) {
         delete image;
         return FALSE;

@@ -82,19 +82,17 @@ int FeedbackLibraryTest::s_journals = 0;
 
 TEST_F(FeedbackLibraryTest, LoadResolvesEveryExportAndInitFillsTheSixStrings)
 {
-    // Every export is called through its entry point by one test or another.
     Set(L"Addresses", L"MoreTools", L"https://tools.example.org/更多工具");
     Set(L"Addresses", L"MoreSolutions", L"https://help.example.org/solutions");
     Set(L"Version", L"Newest", L"1.6");
     CDllInfoStrings info;
     EXPECT_NE(m_library.InitFreedbackDll(info.ForFilling()), 0);
+    const std::pair<int, CString> kFilled[] = {
+        {kInfoNewestVersion, L"1.6"}, {kInfoMoreToolsUrl, L"https://tools.example.org/更多工具"},
+        {kInfoMoreSolutionsUrl, L"https://help.example.org/solutions"}, {kDllInfoCount, L""}};
+    for (const auto& [index, text] : kFilled) EXPECT_EQ(info.Get(index), text) << index;
     EXPECT_FALSE(info.Get(kInfoLibraryVersion).IsEmpty());
-    EXPECT_EQ(info.Get(kInfoNewestVersion), L"1.6");
-    EXPECT_EQ(info.Get(kInfoMoreToolsUrl), L"https://tools.example.org/更多工具");
-    EXPECT_EQ(info.Get(kInfoMoreSolutionsUrl), L"https://help.example.org/solutions");
-    EXPECT_EQ(info.Get(kInfoFeedbackUrl).substr(0, 8), L"https://");
-    EXPECT_EQ(info.Get(kInfoUseAgreementUrl).substr(0, 8), L"https://");
-    EXPECT_EQ(info.Get(kDllInfoCount), L"");
+    for (const int url : {kInfoFeedbackUrl, kInfoUseAgreementUrl}) EXPECT_EQ(info.Get(url).substr(0, 8), L"https://");
 
     // Filling again frees the earlier strings and takes the new ones.
     Set(L"Addresses", L"MoreTools", L"https://tools.example.org/v2");
@@ -130,24 +128,14 @@ TEST_F(FeedbackLibraryTest, JournalHoldsEachCallWithExactlyItsArguments)
     EXPECT_EQ(Journal(), expected);
 }
 
-TEST_F(FeedbackLibraryTest, ExportsTheToolNeverCallsDoNothing)
-{
-    EXPECT_EQ(m_library.GetInterNetState(), 0);
-    EXPECT_EQ(m_library.CustomerFeedback(), 0);
-    EXPECT_EQ(m_library.WriteCustomerFeedbackInfoFile(), 0);
-    EXPECT_EQ(m_library.GetToolIsNewVersionDown(), 0);
-    EXPECT_FALSE(FileExists(m_journal));
-}
-
 TEST_F(FeedbackLibraryTest, InitResultComesFromTheSettingsAndMalformedSettingsMeanDefaults)
 {
     CDllInfoStrings info;
-    Set(L"Library", L"InitResult", L"0");
-    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 0);
-    Set(L"Library", L"InitResult", L"not a number");
-    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 1);
-    Set(L"Library", L"InitResult", L"99999999999");
-    EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), 1);
+    const std::pair<const wchar_t*, int> kResults[] = {{L"0", 0}, {L"not a number", 1}, {L"99999999999", 1}};
+    for (const auto& [setting, result] : kResults) {
+        Set(L"Library", L"InitResult", setting);
+        EXPECT_EQ(m_library.InitFreedbackDll(info.ForFilling()), result) << setting;
+    }
 
     // A file of garbage is no settings file: every value is the default.
     WriteBytes(Ini(), std::string("\xFF\xFE\x00garbage=\r\n[[[\r\n=\x01\x02", 20));
@@ -203,18 +191,16 @@ TEST(FeedbackLibraryLoad, MissingIncompleteOrNotAbsolutelyPlacedLibraryFails)
 
 TEST(FeedbackTime, WholeSecondsInPlainDecimalDigits)
 {
-    EXPECT_EQ(FeedbackTimeText(1765057201), L"1765057201");
-    EXPECT_EQ(FeedbackTimeText(2147483648LL), L"2147483648") << "2038-01-19 03:14:08, past 32 bits";
-    EXPECT_EQ(FeedbackTimeText(4102444800LL), L"4102444800") << "2100-01-01";
+    // The last past 32 bits: 2038-01-19 03:14:08; then 2100-01-01.
+    for (const long long seconds : {1765057201LL, 2147483648LL, 4102444800LL})
+        EXPECT_EQ(FeedbackTimeText(seconds), std::to_wstring(seconds));
 
     const __time64_t before = _time64(nullptr);
     const CString now = FeedbackTimeTextNow();
-    const __time64_t after = _time64(nullptr);
     ASSERT_FALSE(now.IsEmpty());
     EXPECT_EQ(now.find_first_not_of(L"0123456789"), CString::npos) << now;
-    const long long seconds = std::stoll(now);
-    EXPECT_GE(seconds, before);
-    EXPECT_LE(seconds, after);
+    EXPECT_GE(std::stoll(now), before);
+    EXPECT_LE(std::stoll(now), _time64(nullptr));
 }
 
 // Wine cannot make junctions or symbolic links, so a file system that has them is played: the

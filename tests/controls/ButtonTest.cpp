@@ -49,36 +49,26 @@ protected:
     }
 };
 
-TEST_F(Buttons, EachStateShowsItsImageAndOnlyAReleaseInsideClicks)
+TEST_F(Buttons, EachStateShowsItsImageOnlyAReleaseInsideClicksAndDisablingWhileHoveredRecovers)
 {
     ForEachButton([](const ButtonUnderTest& button, int& clicks) {
         EXPECT_TRUE(button.Shows(kNormal));
-        SendMouseTo(button.Centre());
-        EXPECT_TRUE(button.Shows(kHover, 500)) << "no hover image within 500 ms";
-        SendMouseButton(true);
-        EXPECT_TRUE(button.Shows(kPressed));
-        SendMouseButton(false);
-        EXPECT_TRUE(button.Shows(kHover));
-        EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }));
-        EXPECT_FALSE(PumpUntil([&] { return clicks > 1; }, 300)) << "one press gave more than one click";
-        SendMouseTo(kAway);
-        EXPECT_TRUE(button.Shows(kNormal));
+        // Released inside: one click, and hovered again; released outside: none, and normal again.
+        for (const bool releasedInside : {true, false}) {
+            SendMouseTo(button.Centre());
+            EXPECT_TRUE(button.Shows(kHover, 500)) << "no hover image within 500 ms";
+            SendMouseButton(true);
+            EXPECT_TRUE(button.Shows(kPressed));
+            if (!releasedInside) SendMouseTo(kAway);
+            SendMouseButton(false);
+            EXPECT_TRUE(button.Shows(releasedInside ? kHover : kNormal));
+            EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }));
+            EXPECT_FALSE(PumpUntil([&] { return clicks > 1; }, 300)) << "one press and release inside clicked twice, "
+                                                                       << "or a release outside clicked";
+            SendMouseTo(kAway);
+            EXPECT_TRUE(button.Shows(kNormal));
+        }
 
-        // Pressed inside, released outside: no click, and the button ends up normal.
-        SendMouseTo(button.Centre());
-        EXPECT_TRUE(button.Shows(kHover, 500));
-        SendMouseButton(true);
-        EXPECT_TRUE(button.Shows(kPressed));
-        SendMouseTo(kAway);
-        SendMouseButton(false);
-        EXPECT_TRUE(button.Shows(kNormal));
-        EXPECT_FALSE(PumpUntil([&] { return clicks != 1; }, 300)) << "a release outside clicked";
-    });
-}
-
-TEST_F(Buttons, DisabledWhileHoveredShowsDisabledAndHoversAgainOnceEnabled)
-{
-    ForEachButton([](const ButtonUnderTest& button, int&) {
         SendMouseTo(button.Centre());
         ASSERT_TRUE(button.Shows(kHover, 500));
         EnableWindow(button.hwnd, FALSE);

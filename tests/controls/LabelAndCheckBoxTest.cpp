@@ -9,12 +9,6 @@
 
 namespace {
 
-CRect InkOf(HWND window)
-{
-    const Pixels shown = CaptureClient(window);
-    return InkBounds(shown, {0, 0, shown.width, shown.height});
-}
-
 using LabelAndCheckBox = ControlsTest;
 
 TEST_F(LabelAndCheckBox, RealClickTogglesTheCheckAndTheBoxShowsTheStripsFrame)
@@ -24,9 +18,7 @@ TEST_F(LabelAndCheckBox, RealClickTogglesTheCheckAndTheBoxShowsTheStripsFrame)
     const HWND box = dialog.m_chkAgree.m_hWnd;
     const RECT boxPart = {0, 2, 16, 18};  // 16 × 16 at y = 20 / 2 − 8
     for (const int expected : {BST_UNCHECKED, BST_CHECKED}) {
-        SendMouseTo(OnScreen(box, {8, 10}));
-        SendMouseButton(true);
-        SendMouseButton(false);
+        SendClick(OnScreen(box, {8, 10}));
         EXPECT_TRUE(PumpUntil([&] { return dialog.m_chkAgree.GetCheck() == expected; })) << "the click did not toggle";
         const Pixels shown = CaptureClient(box);
         EXPECT_GE(MatchShare(CaptureClient(box, &boxPart), frames[expected]), 0.99) << "not the strip's frame";
@@ -86,25 +78,24 @@ TEST_F(LabelAndCheckBox, NothingOfTheSystemsOwnLookStaysOverTheSkin)
 TEST_F(LabelAndCheckBox, StatusDotsGrowThreeTimesAndStartAgain)
 {
     const HWND status = dialog.m_stcStatus.m_hWnd;
+    const auto inkEnd = [&] { return InkBounds(CaptureClient(status)).right; };
     const auto step = [&] {
         SendMessageW(status, WM_TIMER, 36, 0);
         UpdateWindow(status);
-        return InkOf(status).right;
+        return inkEnd();
     };
-    const LONG bare = InkOf(status).right;
+    const LONG bare = inkEnd();
     ASSERT_GT(bare, 0);
     dialog.m_stcStatus.StartAnimation();
-    EXPECT_TRUE(PumpUntil([&] { return InkOf(status).right > bare; }, 2500)) << "timer 36 added no dot";
-    const LONG one = InkOf(status).right;
-    const LONG two = step();
-    const LONG three = step();
+    EXPECT_TRUE(PumpUntil([&] { return inkEnd() > bare; }, 2500)) << "timer 36 added no dot";
+    const LONG one = inkEnd(), two = step(), three = step();
     EXPECT_GT(two, one);
     EXPECT_GT(three, two);
     EXPECT_EQ(step(), bare) << "after three dots the text does not start again";
     step();
     dialog.m_stcStatus.StopAnimation();
     UpdateWindow(status);
-    EXPECT_EQ(InkOf(status).right, bare) << "StopAnimation left dots";
+    EXPECT_EQ(inkEnd(), bare) << "StopAnimation left dots";
     EXPECT_FALSE(KillTimer(status, 36)) << "StopAnimation left timer 36 running";
 }
 
@@ -141,8 +132,8 @@ TEST(SkinnedControls, MissingArtworkDrawsWhatThereIs)
     ASSERT_TRUE(shown);
 
     const HWND box = dialog.m_chkAgree.m_hWnd, repair = dialog.m_btnRepair.m_hWnd;
-    EXPECT_TRUE(InkOf(box).IsRectEmpty()) << "no strip, yet a box or text";
-    EXPECT_FALSE(InkOf(dialog.m_stcAgreement.m_hWnd).IsRectEmpty()) << "the label lost its text";
+    EXPECT_TRUE(InkBounds(CaptureClient(box)).IsRectEmpty()) << "no strip, yet a box or text";
+    EXPECT_FALSE(InkBounds(CaptureClient(dialog.m_stcAgreement.m_hWnd)).IsRectEmpty()) << "the label lost its text";
     EXPECT_GE(MatchShare(CaptureClient(dialog.m_btnMoreTools.m_hWnd), Picture(192)), 0.99)
         << "a complete button lost its images to its neighbours' missing ones";
     // Pressed without a pressed image, the repair button's erase still paints its background.
@@ -157,7 +148,7 @@ TEST(SkinnedControls, MissingArtworkDrawsWhatThereIs)
     EXPECT_TRUE(dialog.m_btnRepair.SetStateImages(154, 153, 152, 151));
     Repaint(dialog.m_hWnd);
     EXPECT_GE(MatchShare(CaptureClient(repair), Picture(154)), 0.99);
-    EXPECT_FALSE(InkOf(box).IsRectEmpty());
+    EXPECT_FALSE(InkBounds(CaptureClient(box)).IsRectEmpty());
 }
 
 }  // namespace

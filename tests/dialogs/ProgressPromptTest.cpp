@@ -17,11 +17,6 @@ namespace {
 
 const wchar_t kDefaultText[] = L"正在修复，请稍等";
 
-bool IsShownWindow(HWND window)
-{
-    return window != nullptr && IsWindow(window) && IsWindowVisible(window);
-}
-
 BOOL CALLBACK CountWindow(HWND, LPARAM count)
 {
     ++*reinterpret_cast<int*>(count);
@@ -65,7 +60,7 @@ protected:
         const CLayeredContentDlg* content = m_pPrompt->Content();
         const HWND windows[] = {m_pPrompt->m_hWnd, content != nullptr ? content->m_hWnd : nullptr};
         m_pPrompt->RequestClose();
-        m_bShownAfterClose = IsShownWindow(windows[0]) || IsShownWindow(windows[1]);
+        m_bShownAfterClose = ::IsWindowVisible(windows[0]) || ::IsWindowVisible(windows[1]);
         return 1;
     }
 };
@@ -139,48 +134,37 @@ TEST(ProgressPrompt, EndsWithIdOkAndHidesAtOnceWhenTheWorkSaysSoHoweverEarlyOrLa
     EXPECT_EQ(LiveHandleCounts(), handles);
 }
 
-PairRunner::Factory Progress(const wchar_t* text)
-{
-    return [=]() -> CLayeredShellDlg* {
-        auto* prompt = new CExecutePromptDlg;
-        prompt->SetPromptText(text);
-        return prompt;
-    };
-}
-
-TEST(ProgressPrompt, TextsShorterThanTwoCharactersShowTheDefault)
+// Texts shorter than two characters show the default; the frame and the panel keep their size.
+TEST(ProgressPrompt, ShowsItsTextAndNoKeyCloseOrDragEndsOrMovesIt)
 {
     const std::pair<const wchar_t*, const wchar_t*> kTexts[] = {{L"修", kDefaultText}, {L"请稍候", L"请稍候"}};
     for (const auto& [given, shown] : kTexts) {
-        PairRunner prompt(Progress(given));
+        PairRunner prompt([given = given]() -> CLayeredShellDlg* {
+            auto* progress = new CExecutePromptDlg;
+            progress->SetPromptText(given);
+            return progress;
+        });
+        Settle(prompt.Content());
         EXPECT_EQ(TextOf(GetDlgItem(prompt.Content(), IDC_STATE_TEXT)), CString(shown));
-        const CRect shell = prompt.ShellRect();
+        const CRect shell = prompt.ShellRect(), content = prompt.ContentRect();
         EXPECT_EQ(shell, CRect(shell.left, shell.top, shell.left + 232, shell.top + 132));
-        EXPECT_EQ(prompt.ContentRect(), CRect(shell.left + 14, shell.top + 12, shell.right - 14, shell.bottom - 16));
+        EXPECT_EQ(content, CRect(shell.left + 14, shell.top + 12, shell.right - 14, shell.bottom - 16));
+        if (*given == L'修') {
+            const POINT top{content.left + 100, content.top + 10};
+            EXPECT_FALSE(prompt.Drag(top, POINT{top.x + 60, top.y + 60}, false));
+            EXPECT_EQ(prompt.ShellRect(), shell);
+            EXPECT_EQ(prompt.ContentRect(), content);
+            for (const std::vector<WORD>& keys : {std::vector<WORD>{VK_ESCAPE}, {VK_RETURN}, {VK_MENU, VK_F4}}) {
+                SendKeys(keys);
+                EXPECT_EQ(prompt.Result(500), PairRunner::kStillRunning) << "key " << keys.back() << " ended the prompt";
+            }
+            // Alt+F4 closes whichever window has the focus: neither the shell nor the panel ends.
+            for (const HWND window : {prompt.Shell(), prompt.Content()}) PostMessageW(window, WM_CLOSE, 0, 0);
+            EXPECT_EQ(prompt.Result(500), PairRunner::kStillRunning) << "WM_CLOSE ended the prompt";
+            EXPECT_TRUE(IsWindowVisible(prompt.Shell()) && IsWindowVisible(prompt.Content()));
+        }
         EXPECT_EQ(prompt.End(WM_CLOSE_EXECUTE_PROMPT, 0), IDOK);
     }
-}
-
-TEST(ProgressPrompt, NoKeyCloseOrDragEndsOrMovesIt)
-{
-    PairRunner prompt(Progress(kDefaultText));
-    prompt.Settle();
-    const CRect shell = prompt.ShellRect();
-    const CRect content = prompt.ContentRect();
-    const POINT top{content.left + 100, content.top + 10};
-    EXPECT_FALSE(prompt.Drag(top, POINT{top.x + 60, top.y + 60}, false));
-    EXPECT_EQ(prompt.ShellRect(), shell);
-    EXPECT_EQ(prompt.ContentRect(), content);
-
-    for (const auto& [key, withAlt] : {std::pair<WORD, bool>{VK_ESCAPE, false}, {VK_RETURN, false}, {VK_F4, true}}) {
-        SendKey(key, withAlt);
-        EXPECT_EQ(prompt.Result(500), PairRunner::kStillRunning) << "key " << key << " ended the prompt";
-    }
-    // Alt+F4 closes whichever window has the focus: neither the shell nor the panel ends.
-    for (const HWND window : {prompt.Shell(), prompt.Content()}) PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(prompt.Result(500), PairRunner::kStillRunning) << "WM_CLOSE ended the prompt";
-    EXPECT_TRUE(IsWindowVisible(prompt.Shell()) && IsWindowVisible(prompt.Content()));
-    EXPECT_EQ(prompt.End(WM_CLOSE_EXECUTE_PROMPT, 0), IDOK);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Closing the tool: the problem-solved dialog comes first, each way out of it records exactly one
-// answer and the feedback question, and the tool ends; "更多方案" opens its page and stays.
+// Closing the tool: the problem-solved dialog comes first; "更多方案" opens its page each time and
+// keeps the dialog, clicks in the answer buttons' margins do nothing, and each way out records
+// exactly one answer and the feedback question, and the tool ends.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -8,36 +9,37 @@
 
 namespace {
 
-constexpr int kCloseButton = 1004;
-constexpr int kFeedbackClose = 1001;
-constexpr int kSolved = 1002;
-constexpr int kUnsolved = 1003;
-constexpr int kMoreSolutions = 1015;
-
-HWND OpenFeedbackDialog(ToolRun& tool)
-{
-    HWND panel = tool.MainPanel();
-    if (panel == nullptr) return nullptr;
-    ClickControl(panel, kCloseButton);
-    return tool.FeedbackDialog();
-}
-
 struct Ending {
     int button;
     const char* answer;
 };
 
-class ClosingAnswer : public testing::TestWithParam<Ending> {};
+class Closing : public testing::TestWithParam<Ending> {};
 
-TEST_P(ClosingAnswer, RecordsOneAnswerThenTheQuestionAndEnds)
+TEST_P(Closing, MoreSolutionsAndTheMarginsKeepTheDialogAndEachAnswerIsRecordedOnceAndEndsTheTool)
 {
     ToolRun tool;
-    HWND dialog = OpenFeedbackDialog(tool);
+    HWND panel = tool.MainPanel();
+    ASSERT_NE(panel, nullptr);
+    ClickControl(panel, IDC_CLOSE);
+    HWND dialog = tool.FeedbackDialog();
     ASSERT_NE(dialog, nullptr) << "closing the main window did not ask whether the problem was solved";
+    for (size_t opened = 1; opened <= 2; ++opened) {
+        ClickControl(dialog, IDC_MORE_SOLUTIONS);
+        ASSERT_TRUE(WaitUntil([&] { return tool.JournalLines("OpenUrl").size() == opened; }))
+            << "click " << opened << " on 更多方案 did not open its page once";
+        Sleep(GetDoubleClickTime());  // separate clicks, not a double click
+    }
+    // Inside the answer buttons, within their 9-pixel glow border.
+    SendClick(OnScreen(GetDlgItem(dialog, IDC_SOLVED), POINT{4, 4}));
+    SendClick(OnScreen(GetDlgItem(dialog, IDC_UNSOLVED), POINT{4, 30}));
+    EXPECT_EQ(tool.WaitForExit(1500), -1) << "a click in a button's margin ended the dialog";
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_TRUE(tool.JournalLines("CustomerFeedbackEx").empty());
+
     const long long before = _time64(nullptr);
     ClickControl(dialog, GetParam().button);
     EXPECT_EQ(tool.WaitForExit(), 0) << "the tool did not end after the answer";
-
     const auto answers = tool.JournalLines("CustomerFeedbackEx");
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(JournalField(answers[0], "answer"), GetParam().answer);
@@ -48,29 +50,9 @@ TEST_P(ClosingAnswer, RecordsOneAnswerThenTheQuestionAndEnds)
     EXPECT_EQ(tool.JournalLines("FeedbackQuestion").size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, ClosingAnswer,
-                         testing::Values(Ending{kSolved, "1"}, Ending{kUnsolved, "2"}, Ending{kFeedbackClose, "3"}),
+INSTANTIATE_TEST_SUITE_P(Answers, Closing,
+                         testing::Values(Ending{IDC_SOLVED, "1"}, Ending{IDC_UNSOLVED, "2"},
+                                         Ending{IDC_FEEDBACK_CLOSE, "3"}),
                          [](const testing::TestParamInfo<Ending>& info) { return std::string("answer") + info.param.answer; });
-
-TEST(Closing, MoreSolutionsOpensItsPageEachTimeAndTheMarginsDoNothing)
-{
-    ToolRun tool;
-    HWND dialog = OpenFeedbackDialog(tool);
-    ASSERT_NE(dialog, nullptr);
-    for (size_t opened = 1; opened <= 3; ++opened) {
-        ClickControl(dialog, kMoreSolutions);
-        ASSERT_TRUE(WaitUntil([&] { return tool.JournalLines("OpenUrl").size() == opened; }))
-            << "click " << opened << " on 更多方案 did not open its page once";
-        Sleep(GetDoubleClickTime());  // separate clicks, not a double click
-    }
-    // Inside the answer buttons, within their 9-pixel glow border.
-    ClickWindow(GetDlgItem(dialog, kSolved), POINT{4, 4});
-    ClickWindow(GetDlgItem(dialog, kUnsolved), POINT{4, 30});
-    EXPECT_EQ(tool.WaitForExit(1500), -1) << "a click in a button's margin ended the dialog";
-    EXPECT_TRUE(IsShown(dialog));
-    EXPECT_TRUE(tool.JournalLines("CustomerFeedbackEx").empty());
-    ClickControl(dialog, kFeedbackClose);
-    EXPECT_EQ(tool.WaitForExit(), 0);
-}
 
 }  // namespace

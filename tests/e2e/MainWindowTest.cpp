@@ -7,8 +7,6 @@
 
 #include "ToolDriver.h"
 #include "framework/Gdi.h"
-#include "res/resource.h"
-#include "support/WindowProbe.h"
 
 namespace {
 
@@ -83,7 +81,7 @@ TEST_P(MainWindowLayout, EveryControlSitsWhereTheScaleSays)
     };
     for (const auto& control : expected)
         EXPECT_EQ(ControlRect(panel, control.id), control.rect) << "control " << control.id;
-    EXPECT_EQ(WindowText(GetDlgItem(panel, IDC_VERSION)), CString(L"1.5.21.423"));
+    EXPECT_EQ(TextOf(GetDlgItem(panel, IDC_VERSION)), CString(L"1.5.21.423"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, testing::ValuesIn(kLayouts),
@@ -110,20 +108,19 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
     ToolRun tool(setup);
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    CRect link = ControlRect(panel, IDC_AGREEMENT_LINK);
-    MapWindowPoints(panel, nullptr, reinterpret_cast<POINT*>(&link), 2);
+    const CRect link = ClientRectOnScreen(GetDlgItem(panel, IDC_AGREEMENT_LINK));
     const POINT away = {5, 5};  // on the desktop, far from the tool
-    MoveCursorTo(away);
+    SendMouseTo(away);
     const int normal = DarkestInk(link);
     EXPECT_GE(normal, 0x50) << "the link is darker than its colour";
     EXPECT_LT(normal, 0xC0) << "no link text on screen";
 
     // Neither key may end anything; what follows is handled after them.
-    PressKey(VK_ESCAPE);
-    PressKey(VK_RETURN);
+    SendKeys({VK_ESCAPE});
+    SendKeys({VK_RETURN});
     // A click on the empty panel between the repair button and "更多工具" asks nothing of the library;
     // the clicks that follow are handled after it.
-    ClickWindow(panel, POINT{200, 450});
+    SendClick(OnScreen(panel, POINT{200, 450}));
 
     const struct {
         int id;
@@ -147,7 +144,7 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
     ASSERT_EQ(moreTools.size(), 1u);
     EXPECT_EQ(JournalField(moreTools[0], "url"), "https://www.example.com/more-tools-of-this-run");
 
-    EXPECT_TRUE(IsShown(panel)) << "Esc or Enter closed the panel";
+    EXPECT_TRUE(IsWindowVisible(panel)) << "Esc or Enter closed the panel";
     EXPECT_EQ(tool.FeedbackDialog(0), nullptr) << "Esc or Enter started closing the tool";
     // The version check ran once, seconds ago, and said nothing to the user.
     const auto checks = tool.JournalLines("GetToolIsNewVersion");
@@ -157,9 +154,9 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
 
     // The agreement link turns blue under the cursor, and back when the cursor leaves the window
     // straight from it, where no hit test reaches the panel.
-    MoveCursorTo(POINT{link.right - 2, (link.top + link.bottom) / 2});
+    SendMouseTo(POINT{link.right - 2, (link.top + link.bottom) / 2});
     EXPECT_TRUE(WaitUntil([&] { return DarkestInk(link) < normal - 0x30; })) << "no hover colour";
-    MoveCursorTo(away);
+    SendMouseTo(away);
     EXPECT_TRUE(WaitUntil([&] { return std::abs(DarkestInk(link) - normal) <= 8; }, 2000))
         << "the hover colour stayed after the cursor left";
 }
@@ -168,8 +165,8 @@ HWND WaitForAboutBox(const ToolRun& tool)
 {
     HWND about = nullptr;
     WaitUntil([&] {
-        for (HWND window : tool.VisibleWindows())
-            if (WindowText(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
+        for (HWND window : VisibleWindows(tool.ProcessId()))
+            if (TextOf(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
         return about != nullptr;
     });
     return about;
@@ -180,12 +177,12 @@ HWND WaitForAboutBox(const ToolRun& tool)
 HWND OpenAboutBox(const ToolRun& tool)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        PressKeys({VK_MENU, VK_SPACE});
-        if (!WaitUntil([] { return IsShown(FindWindowW(L"#32768", nullptr)); }, 5000)) continue;
-        PressKey(VK_UP);
-        PressKey(VK_RETURN);
+        SendKeys({VK_MENU, VK_SPACE});
+        if (!WaitUntil([] { return IsWindowVisible(FindWindowW(L"#32768", nullptr)); }, 5000)) continue;
+        SendKeys({VK_UP});
+        SendKeys({VK_RETURN});
         if (HWND about = WaitForAboutBox(tool)) return about;
-        PressKey(VK_ESCAPE);
+        SendKeys({VK_ESCAPE});
     }
     // A keyboard left in another state by an earlier program of the session (Wine keeps one per
     // desktop) can keep the menu from opening: then the item's own command, as the menu sends it.
@@ -199,14 +196,14 @@ TEST(MainWindow, AboutBoxMinimiseAndRestore)
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
     HWND shell = ToolRun::ShellOf(panel);
-    EXPECT_EQ(WindowText(shell), CString(L"PalluxAMD屏闪修复工具"));
+    EXPECT_EQ(TextOf(shell), CString(L"PalluxAMD屏闪修复工具"));
 
     HWND about = OpenAboutBox(tool);
     ASSERT_NE(about, nullptr) << "no about box";
     EXPECT_NE(FindWindowExW(about, nullptr, L"Static", L"RapimendPalluxAMDFlashScreenRepair，1.0 版"), nullptr);
     ClickControl(about, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "the about box stayed";
-    EXPECT_TRUE(IsShown(panel));
+    EXPECT_TRUE(IsWindowVisible(panel));
 
     const CRect placed = ClientRectOnScreen(panel);
     ClickControl(panel, IDC_MINIMIZE);

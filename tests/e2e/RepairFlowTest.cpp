@@ -5,27 +5,12 @@
 
 #include "ToolDriver.h"
 #include "StartedProgram.h"
-#include "framework/Encoding.h"
 
 #include <map>
 #include <string>
 #include <utility>
 
 namespace {
-
-constexpr int kRepairButton = 1012;
-constexpr int kAgreeBox = 1010;
-constexpr int kPromptText = 1005;
-constexpr int kPromptOk = 1006;
-constexpr int kPromptCancel = 1007;
-constexpr int kPromptClose = 1004;
-constexpr int kCloseButton = 1004;
-
-const wchar_t kConfirmText[] = L"以下修复操作涉及到修改系统注册表，操作前请确认电脑里的资料均已备份！";
-const wchar_t kRestartQuestion[] =
-    L"修复完成，建议您保存数据重新启动电脑再使用。现在就要重启吗？\r\n"
-    L"如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。";
-const wchar_t kFailedText[] = L"屏闪修复失败！";
 
 // No prompt shows within a second and a half (as long as a user waits for a reaction).
 bool NoPromptFollows(const ToolRun& tool)
@@ -35,139 +20,91 @@ bool NoPromptFollows(const ToolRun& tool)
 
 class RepairFlow : public testing::TestWithParam<DWORD> {
 protected:
-    ToolSetup Setup() const
+    ToolSetup Setup(const wchar_t* program = L"RapimendPalluxAMDFlashScreenRepair.exe") const
     {
         ToolSetup setup;
+        setup.program = program;
         setup.dpi = GetParam();
         return setup;
     }
 };
 
-TEST_P(RepairFlow, ConfirmedRepairTurnsTheFeatureOffAndAsksToRestart)
+TEST_P(RepairFlow, TheAgreementGatesTheRepairAndOnlyAConfirmedOneTurnsTheFeatureOffAndAsksToRestart)
 {
+    const std::string logBefore = ToolLog();
     ToolRun tool(Setup());
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    WriteRepairValue(1);  // once the tool runs: Wine's display driver sets the adapter's key afresh at start
-    ClickControl(panel, kRepairButton);
+    SetRepairValue(1);  // once the tool runs: Wine's display driver sets the adapter's key afresh at start
+    HWND repair = GetDlgItem(panel, IDC_REPAIR);
 
-    HWND confirm = tool.PromptSaying(kConfirmText);
-    ASSERT_NE(confirm, nullptr) << "no confirmation after the click on 一键修复";
-    EXPECT_TRUE(IsShown(GetDlgItem(confirm, kPromptOk)));
-    EXPECT_TRUE(IsShown(GetDlgItem(confirm, kPromptCancel)));
-    ClickControl(confirm, kPromptOk);
+    ClickControl(panel, IDC_AGREE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(repair); })) << "unticking the box left 一键修复 enabled";
+    ClickControl(panel, IDC_REPAIR);
+    EXPECT_TRUE(NoPromptFollows(tool)) << "a disabled 一键修复 opened a prompt";
+    ClickControl(panel, IDC_AGREE);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(repair) != FALSE; }));
+    SendClick(OnScreen(repair, POINT{5, 5}));  // inside the button, within its glow border
+    EXPECT_TRUE(NoPromptFollows(tool)) << "a click in the button's margin opened a prompt";
+
+    for (const int button : {IDC_PROMPT_CANCEL, IDC_CLOSE, IDC_PROMPT_OK}) {
+        ClickControl(panel, IDC_REPAIR);
+        HWND confirm = tool.PromptSaying(kConfirmText);
+        ASSERT_NE(confirm, nullptr) << "no confirmation after the click on 一键修复";
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(confirm, IDC_PROMPT_CANCEL)));
+        ClickControl(confirm, button);
+        if (button == IDC_PROMPT_OK) break;
+        ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr; }));
+        EXPECT_EQ(tool.ProgressPrompt(1000), nullptr) << "a repair started although it was cancelled";
+        EXPECT_EQ(RepairValue(), 1);
+    }
+    EXPECT_EQ(ToolLog(), logBefore);
 
     HWND question = tool.PromptSaying(kRestartQuestion);
     ASSERT_NE(question, nullptr) << "no restart question after the repair";
-    EXPECT_EQ(ReadRepairValue(), 0) << "the question came, but the registry was not changed";
+    EXPECT_EQ(RepairValue(), 0) << "the question came, but the registry was not changed";
     EXPECT_EQ(tool.ProgressPrompt(0), nullptr) << "the progress prompt stands over the question";
-    ClickControl(question, kPromptCancel);  // "否"
-
+    ClickControl(question, IDC_PROMPT_CANCEL);  // "否"
     EXPECT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr; }));
     EXPECT_EQ(tool.WaitForExit(1000), -1) << "answering 否 must not end anything";
     EXPECT_TRUE(tool.JournalLines("CustomerFeedbackEx").empty()) << "否 recorded a restart";
 }
 
-TEST_P(RepairFlow, CancelledConfirmationChangesNothing)
+TEST_P(RepairFlow, AFailedRepairSaysSoIsLoggedOnceAndTheMainWindowIgnoresClicksMeanwhile)
 {
-    const std::string logBefore = ReadToolLog();
-    ToolRun tool(Setup());
+    const size_t failuresBefore = RepairFailureRecords();
+    ToolRun tool(Setup(L"tool_failing_repair.exe"));  // its repair takes a few seconds, then fails
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    WriteRepairValue(1);
-    for (const int button : {kPromptCancel, kPromptClose}) {
-        ClickControl(panel, kRepairButton);
-        HWND confirm = tool.PromptSaying(kConfirmText);
-        ASSERT_NE(confirm, nullptr);
-        ClickControl(confirm, button);
-        ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr; }));
-        EXPECT_EQ(tool.ProgressPrompt(1000), nullptr) << "a repair started although it was cancelled";
-    }
-    EXPECT_EQ(ReadRepairValue(), 1);
-    EXPECT_EQ(ReadToolLog(), logBefore);
-}
-
-TEST_P(RepairFlow, TheAgreementAndTheButtonsMarginGateTheRepair)
-{
-    ToolRun tool(Setup());
-    HWND panel = tool.MainPanel();
-    ASSERT_NE(panel, nullptr);
-    HWND repair = GetDlgItem(panel, kRepairButton);
-
-    ClickControl(panel, kAgreeBox);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(repair); })) << "unticking the box left 一键修复 enabled";
-    ClickControl(panel, kRepairButton);
-    EXPECT_TRUE(NoPromptFollows(tool)) << "a disabled 一键修复 opened a prompt";
-
-    ClickControl(panel, kAgreeBox);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(repair) != FALSE; }));
-    ClickWindow(repair, POINT{5, 5});  // inside the button, within its glow border
-    EXPECT_TRUE(NoPromptFollows(tool)) << "a click in the button's margin opened a prompt";
-
-    ClickControl(panel, kRepairButton);
-    HWND confirm = tool.PromptSaying(kConfirmText);
-    ASSERT_NE(confirm, nullptr) << "ticked again, 一键修复 did not work";
-    ClickControl(confirm, kPromptCancel);
-}
-
-TEST_P(RepairFlow, AFailedRepairSaysSoAndIsLogged)
-{
-    ToolSetup setup = Setup();
-    setup.program = L"tool_failing_repair.exe";
-    const std::string failure = CodePageFromWide(936, L"执行修改 DalPSRFeatureEnable 修复屏闪命令失败");
-    const size_t failuresBefore = CountOccurrences(ReadToolLog(), failure);
-    ToolRun tool(setup);
-    HWND panel = tool.MainPanel();
-    ASSERT_NE(panel, nullptr);
-    ClickControl(panel, kRepairButton);
-    HWND confirm = tool.PromptSaying(kConfirmText);
-    ASSERT_NE(confirm, nullptr);
-    ClickControl(confirm, kPromptOk);
-
-    HWND notice = tool.PromptSaying(kFailedText);
-    ASSERT_NE(notice, nullptr) << "no failure notice";
-    EXPECT_FALSE(IsShown(GetDlgItem(notice, kPromptCancel))) << "the notice can only be acknowledged";
-    EXPECT_EQ(CountOccurrences(ReadToolLog(), failure), failuresBefore) << "logged before the user was told";
-    ClickControl(notice, kPromptOk);
-    EXPECT_TRUE(WaitUntil([&] { return CountOccurrences(ReadToolLog(), failure) == failuresBefore + 1; }))
-        << "the failure was not logged once";
-    EXPECT_EQ(tool.PromptSaying(kRestartQuestion, 1500), nullptr) << "a failed repair asked to restart";
-}
-
-TEST_P(RepairFlow, TheMainWindowIgnoresClicksWhileAPromptRuns)
-{
-    ToolSetup setup = Setup();
-    setup.program = L"tool_failing_repair.exe";  // its repair takes a few seconds
-    ToolRun tool(setup);
-    HWND panel = tool.MainPanel();
-    ASSERT_NE(panel, nullptr);
-    HWND repair = GetDlgItem(panel, kRepairButton);
-    const CRect button = ClientRectOnScreen(repair);
-    const int margin = button.Width() * 19 / 284 + 2;
+    const CRect button = ClientRectOnScreen(GetDlgItem(panel, IDC_REPAIR));
     // The left end of the button's active area stays uncovered by the progress prompt.
-    const POINT repairSpot{button.left + margin, button.top + button.Height() / 2};
+    const POINT repairSpot{button.left + button.Width() * 19 / 284 + 2, button.top + button.Height() / 2};
     const auto tryTheMainWindow = [&] {
-        ClickAt(repairSpot);
-        ClickControl(panel, kCloseButton);
+        SendClick(repairSpot);
+        ClickControl(panel, IDC_CLOSE);
     };
 
-    ClickControl(panel, kRepairButton);
+    ClickControl(panel, IDC_REPAIR);
     HWND confirm = tool.PromptSaying(kConfirmText);
     ASSERT_NE(confirm, nullptr);
     tryTheMainWindow();
     EXPECT_EQ(tool.PromptSaying(kConfirmText, 500), confirm) << "the confirmation went away";
     EXPECT_EQ(tool.FeedbackDialog(500), nullptr) << "the close button worked under the confirmation";
-    ClickControl(confirm, kPromptOk);
+    ClickControl(confirm, IDC_PROMPT_OK);
 
-    HWND progress = tool.ProgressPrompt();
-    ASSERT_NE(progress, nullptr);
+    ASSERT_NE(tool.ProgressPrompt(), nullptr);
     tryTheMainWindow();
     EXPECT_EQ(tool.FeedbackDialog(500), nullptr) << "the close button worked under the progress prompt";
     EXPECT_EQ(tool.PromptSaying(kConfirmText, 500), nullptr) << "a second repair started under the progress prompt";
 
     HWND notice = tool.PromptSaying(kFailedText);
-    ASSERT_NE(notice, nullptr) << "the tool did not survive";
-    ClickControl(notice, kPromptOk);
+    ASSERT_NE(notice, nullptr) << "no failure notice";
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(notice, IDC_PROMPT_CANCEL))) << "the notice can only be acknowledged";
+    EXPECT_EQ(RepairFailureRecords(), failuresBefore) << "logged before the user was told";
+    ClickControl(notice, IDC_PROMPT_OK);
+    EXPECT_TRUE(WaitUntil([&] { return RepairFailureRecords() == failuresBefore + 1; }))
+        << "the failure was not logged once";
+    EXPECT_EQ(tool.PromptSaying(kRestartQuestion, 1500), nullptr) << "a failed repair asked to restart";
     EXPECT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); }))
         << "the main window was not given back";
 }
@@ -188,13 +125,13 @@ TEST(RepairFlowRepeated, TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst
     ASSERT_NE(panel, nullptr);
     std::map<ULONG_PTR, CString> afterFirst;
     for (int run = 1; run <= 20; ++run) {
-        ClickControl(panel, kRepairButton);
+        ClickControl(panel, IDC_REPAIR);
         HWND confirm = tool.PromptSaying(kConfirmText);
         ASSERT_NE(confirm, nullptr) << "repair " << run;
-        ClickControl(confirm, kPromptOk);
+        ClickControl(confirm, IDC_PROMPT_OK);
         HWND question = tool.PromptSaying(kRestartQuestion);
         ASSERT_NE(question, nullptr) << "repair " << run;
-        ClickControl(question, kPromptCancel);
+        ClickControl(question, IDC_PROMPT_CANCEL);
         ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); })) << "repair " << run;
         if (run == 1) {
             // The worker ends right after the panel is given back; its thread's handle goes with it.

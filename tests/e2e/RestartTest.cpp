@@ -10,13 +10,6 @@
 
 namespace {
 
-constexpr int kRepairButton = 1012;
-constexpr int kPromptOk = 1006;
-const wchar_t kConfirmText[] = L"以下修复操作涉及到修改系统注册表，操作前请确认电脑里的资料均已备份！";
-const wchar_t kRestartQuestion[] =
-    L"修复完成，建议您保存数据重新启动电脑再使用。现在就要重启吗？\r\n"
-    L"如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。";
-
 TEST(RestartAccepted, DISABLED_YesRecordsTheAnswerAndRestarts)
 {
     const char* report = std::getenv("PALLUX_RESTART_REPORT");
@@ -24,10 +17,10 @@ TEST(RestartAccepted, DISABLED_YesRecordsTheAnswerAndRestarts)
     ToolRun tool;
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    ClickControl(panel, kRepairButton);
+    ClickControl(panel, IDC_REPAIR);
     HWND confirm = tool.PromptSaying(kConfirmText);
     ASSERT_NE(confirm, nullptr);
-    ClickControl(confirm, kPromptOk);
+    ClickControl(confirm, IDC_PROMPT_OK);
     HWND question = tool.PromptSaying(kRestartQuestion);
     ASSERT_NE(question, nullptr);
     {
@@ -36,9 +29,9 @@ TEST(RestartAccepted, DISABLED_YesRecordsTheAnswerAndRestarts)
         const CString journal = tool.JournalPath();
         out << std::string(journal.begin(), journal.end()) << "\n" << _time64(nullptr) << "\n";  // an ASCII path
     }
-    ClickControl(question, kPromptOk);
+    ClickControl(question, IDC_PROMPT_OK);
     // The restart ends this program too; were it refused, the tool would say so instead.
-    EXPECT_EQ(tool.PromptSaying(L"重启失败，请手动重新启动电脑。", 30000), nullptr);
+    EXPECT_EQ(tool.PromptSaying(kRestartRefused, 30000), nullptr);
     FAIL() << "the restart did not end this program";
 }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "ToolDriver.h"
-#include "res/resource.h"
 
 namespace {
 
@@ -14,8 +13,8 @@ const wchar_t kNewerVersion[] = L"检测到当前工具有新的版本更新，�
 // A notice a user can only acknowledge: OK, no Cancel.
 void ExpectOneButton(HWND prompt)
 {
-    EXPECT_TRUE(IsShown(GetDlgItem(prompt, IDC_PROMPT_OK)));
-    EXPECT_FALSE(IsShown(GetDlgItem(prompt, IDC_PROMPT_CANCEL)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(prompt, IDC_PROMPT_OK)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(prompt, IDC_PROMPT_CANCEL)));
 }
 
 // Acknowledges the notice; the tool must then end with exit code 0 and leave its folder alone.
@@ -63,7 +62,7 @@ TEST_P(StartupChecks, AFailingCheckShowsItsNoticeAndEndsTheTool)
 
     HWND notice = tool.Prompt(30000);
     ASSERT_NE(notice, nullptr) << "no notice";
-    EXPECT_EQ(WindowText(GetDlgItem(notice, IDC_PROMPT_TEXT)), CString(failure.text));
+    EXPECT_EQ(TextOf(GetDlgItem(notice, IDC_PROMPT_TEXT)), CString(failure.text));
     ExpectOneButton(notice);
     EXPECT_EQ(tool.MainPanel(0), nullptr) << "the main window showed although a check failed";
     EXPECT_EQ(tool.HasLoaded(L"QueltoFeedbackInformation.dll"), failure.loaded);

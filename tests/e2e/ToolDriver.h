@@ -4,15 +4,24 @@
 // the registry value, the log file and the reference library's journal.
 #include <windows.h>
 
-#include <initializer_list>
-#include <ostream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "StartedProgram.h"
 #include "framework/Handle.h"
 #include "framework/String.h"
-#include "framework/Types.h"
+#include "res/resource.h"
 #include "support/TestSupport.h"
+#include "support/WindowProbe.h"
+
+// What the tool's prompts say.
+inline constexpr wchar_t kConfirmText[] = L"以下修复操作涉及到修改系统注册表，操作前请确认电脑里的资料均已备份！";
+inline constexpr wchar_t kRestartQuestion[] =
+    L"修复完成，建议您保存数据重新启动电脑再使用。现在就要重启吗？\r\n"
+    L"如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。";
+inline constexpr wchar_t kFailedText[] = L"屏闪修复失败！";
+inline constexpr wchar_t kRestartRefused[] = L"重启失败，请手动重新启动电脑。";
 
 struct ToolSetup {
     CString program = L"RapimendPalluxAMDFlashScreenRepair.exe";  // which built program to copy
@@ -25,18 +34,6 @@ struct ToolSetup {
     const wchar_t* windowsVersion = nullptr;  // Wine's version for the tool alone ("win7", "win81")
 };
 
-// Wine's Windows version for the tool alone, as long as this object lives.
-class ScopedToolWindowsVersion {
-public:
-    explicit ScopedToolWindowsVersion(const wchar_t* version);
-    ~ScopedToolWindowsVersion();
-    ScopedToolWindowsVersion(const ScopedToolWindowsVersion&) = delete;
-    ScopedToolWindowsVersion& operator=(const ScopedToolWindowsVersion&) = delete;
-
-private:
-    bool m_set = false;
-};
-
 class ToolRun {
 public:
     explicit ToolRun(const ToolSetup& setup = ToolSetup());
@@ -45,23 +42,20 @@ public:
     ToolRun& operator=(const ToolRun&) = delete;
 
     const CString& Folder() const { return m_folder; }
-    // The names in the tool's folder, sorted.
-    std::vector<CString> FolderContents() const;
+    std::vector<CString> FolderContents() const { return FolderNames(m_folder); }
     // A path in the scratch folder, beside the tool's folder.
     CString Beside(const CString& name) const { return m_scratch / name; }
     CString JournalPath() const { return m_folder + L"-journal.txt"; }
     DWORD ProcessId() const { return m_processId; }
 
-    // The tool's visible top-level windows right now.
-    std::vector<HWND> VisibleWindows() const;
     // The main panel: the visible window holding the repair button (waits for it).
-    HWND MainPanel(DWORD timeoutMs = 20000) const;
-    // The visible window holding control `id` with the given client size in pixels, or null.
+    HWND MainPanel(DWORD timeoutMs = 20000) const { return WindowWithControl(IDC_REPAIR, timeoutMs); }
+    // The visible window holding control `id` once it has settled, or null when none shows in time.
     HWND WindowWithControl(int id, DWORD timeoutMs = 10000) const;
     // The prompt showing now (its content panel), or null when none shows within the time.
-    HWND Prompt(DWORD timeoutMs = 10000) const;
-    HWND ProgressPrompt(DWORD timeoutMs = 10000) const;
-    HWND FeedbackDialog(DWORD timeoutMs = 10000) const;
+    HWND Prompt(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_PROMPT_OK, timeoutMs); }
+    HWND ProgressPrompt(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_STATE_TEXT, timeoutMs); }
+    HWND FeedbackDialog(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_SOLVED, timeoutMs); }
     // The prompt showing `text`, once it does; null when none does in time.
     HWND PromptSaying(const wchar_t* text, DWORD timeoutMs = 30000) const;
     // The shell around a content panel.
@@ -69,55 +63,23 @@ public:
 
     // Waits for the process to end; its exit code, or -1 when it did not end in time.
     long WaitForExit(DWORD timeoutMs = 20000);
-    void Kill();
     // Ends the tool as a user does: the close button, then the problem-solved dialog's close
     // button; the exit code, or -1 when it did not end.
     long CloseAsUser();
     // Whether the tool has loaded a module of this file name.
-    bool HasLoaded(const wchar_t* moduleName) const;
+    bool HasLoaded(const wchar_t* name) const { return !LoadedModule(m_processId, name).empty(); }
     // A process the tool started that still runs (the removal of its folder), or none.
     CHandle RunningChild() const;
-
     // The journal's lines that record `exportName` (each as UTF-8).
     std::vector<std::string> JournalLines(const char* exportName) const;
 
 private:
-    void WaitUntilSettled(HWND window) const;
-
     ScratchFolder m_scratch;
-    ScopedToolWindowsVersion m_windowsVersion;
+    WineProgramSetting m_windowsVersion;
     CString m_folder;
-    CHandle m_process;
+    std::unique_ptr<CStartedProgram> m_program;
     DWORD m_processId = 0;
 };
 
 // The value of field `name` in a journal line ("" when the line has none).
 std::string JournalField(const std::string& line, const char* name);
-
-// Real input, in screen pixels.
-void MoveCursorTo(POINT point);
-void ClickAt(POINT point);
-// A click at `offset` from the top left of a window's client area (default: its centre).
-void ClickWindow(HWND window, POINT offset = {-1, -1});
-void ClickControl(HWND dialog, int id);
-void PressKey(WORD key);
-// The keys pressed in order and let go in reverse, as a chord (Alt+Space: {VK_MENU, VK_SPACE}).
-void PressKeys(std::initializer_list<WORD> keys);
-
-CRect ClientRectOnScreen(HWND window);
-CString WindowText(HWND window);
-bool IsShown(HWND window);
-// A control's rectangle in its dialog's client coordinates.
-CRect ControlRect(HWND dialog, int id);
-std::ostream& operator<<(std::ostream& out, const RECT& rect);
-// Wide strings in failure messages as text, not as a list of characters.
-inline void PrintTo(const CString& text, std::ostream* out)
-{
-    *out << text;
-}
-
-// The value the tool repairs, in the 64-bit registry view; -1 when it is absent or not a DWORD.
-long long ReadRepairValue();
-void WriteRepairValue(DWORD value);
-// The tool's log file, whole; empty when there is none.
-std::string ReadToolLog();

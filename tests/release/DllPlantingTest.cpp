@@ -3,13 +3,11 @@
 // while the planted one stays unloaded. A program importing GDI+ the ordinary way, started in the
 // same folder, does load it, which shows the setup would catch the fault.
 #include <windows.h>
-#include <psapi.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cwctype>
-#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
@@ -78,51 +76,6 @@ TEST(StaticImports, TheToolImportsOnlyKnownDlls)
         EXPECT_TRUE(IsKnownDll(dll)) << dll << " is loaded before the tool runs, looked for in its folder first";
 }
 
-// While it lives, Wine looks for gdiplus.dll as Windows does, for the programs named: native before
-// builtin, so that a gdiplus.dll in a program's folder wins over Wine's own. (WINEDLLOVERRIDES set
-// here would not reach the programs started: Wine reads it from the environment it was started with.)
-class GdiplusSearchedAsOnWindows {
-public:
-    explicit GdiplusSearchedAsOnWindows(std::initializer_list<const wchar_t*> programs)
-    {
-        for (const wchar_t* program : programs) {
-            m_keys.push_back(CString(L"Software\\Wine\\AppDefaults\\") + program);
-            const wchar_t order[] = L"native,builtin";
-            RegSetKeyValueW(HKEY_CURRENT_USER, (m_keys.back() + L"\\DllOverrides").c_str(), L"gdiplus", REG_SZ, order,
-                            sizeof order);
-        }
-    }
-    ~GdiplusSearchedAsOnWindows()
-    {
-        for (const CString& key : m_keys) {
-            RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
-            RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
-        }
-    }
-    GdiplusSearchedAsOnWindows(const GdiplusSearchedAsOnWindows&) = delete;
-    GdiplusSearchedAsOnWindows& operator=(const GdiplusSearchedAsOnWindows&) = delete;
-
-private:
-    std::vector<CString> m_keys;
-};
-
-// The full path of the module `name` in `process`, or empty when it is not loaded there.
-CString LoadedModule(HANDLE process, const CString& name)
-{
-    HMODULE modules[512];
-    DWORD needed = 0;
-    if (!EnumProcessModulesEx(process, modules, sizeof modules, &needed, LIST_MODULES_ALL)) return CString();
-    const DWORD count = std::min<DWORD>(needed / sizeof(HMODULE), std::size(modules));
-    for (DWORD i = 0; i < count; ++i) {
-        wchar_t path[MAX_PATH] = {};
-        const DWORD length = GetModuleFileNameExW(process, modules[i], path, MAX_PATH);
-        const CString full = Lower(CString(path, length));
-        if (full.size() > name.size() && full.compare(full.size() - name.size() - 1, CString::npos, L"\\" + name) == 0)
-            return full;
-    }
-    return CString();
-}
-
 bool IsInSystemFolder(const CString& path)
 {
     const CString folder = path.substr(0, path.find_last_of(L'\\'));
@@ -153,7 +106,11 @@ protected:
 
     ScratchFolder m_folder;
     const CString m_marker = m_folder / L"gdiplus.dll.loaded";
-    GdiplusSearchedAsOnWindows m_searchAsOnWindows{kTool, kImporter};
+    // Wine looks for gdiplus.dll as Windows does, for the programs named: native before builtin, so
+    // that a gdiplus.dll in a program's folder wins over Wine's own. (WINEDLLOVERRIDES set here would
+    // not reach the programs started: Wine reads it from the environment it was started with.)
+    const WineProgramSetting m_toolSearch{kTool, L"DllOverrides", L"gdiplus", L"native,builtin"};
+    const WineProgramSetting m_importerSearch{kImporter, L"DllOverrides", L"gdiplus", L"native,builtin"};
 };
 
 TEST_F(PlantedGdiplus, TheToolShowsItsPanelWithTheSystemsGdiplus)
@@ -161,7 +118,7 @@ TEST_F(PlantedGdiplus, TheToolShowsItsPanelWithTheSystemsGdiplus)
     CStartedProgram tool(m_folder / kTool);
     ASSERT_TRUE(tool.Started());
     ASSERT_NE(tool.WaitForVisibleWindow(WindowToFind::MainPanel, 30000), nullptr) << "the tool did not show its panel";
-    const CString gdiplus = LoadedModule(tool.Process(), L"gdiplus.dll");
+    const CString gdiplus = Lower(LoadedModule(GetProcessId(tool.Process()), L"gdiplus.dll"));
     EXPECT_TRUE(IsInSystemFolder(gdiplus)) << "GDI+ came from \"" << gdiplus << "\"";
     tool.End();
     EXPECT_FALSE(FileExists(m_marker)) << "the planted gdiplus.dll was loaded by " << Marker();

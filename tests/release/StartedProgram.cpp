@@ -117,27 +117,6 @@ HWND CStartedProgram::WaitForWindow(const std::function<HWND()>& find, DWORD tim
     }
 }
 
-void CStartedProgram::WaitUntilSettled(HWND window) const
-{
-    WaitForInputIdle(m_process.Get(), 5000);
-    RECT last{};
-    GetWindowRect(window, &last);
-    const ULONGLONG deadline = GetTickCount64() + 5000;
-    ULONGLONG stableSince = GetTickCount64();
-    for (ULONGLONG now = stableSince; now < deadline; now = GetTickCount64()) {
-        RECT place{};
-        if (!GetWindowRect(window, &place)) return;
-        if (!EqualRect(&place, &last)) {
-            last = place;
-            stableSince = now;
-        }
-        DWORD foregroundProcess = 0;
-        GetWindowThreadProcessId(GetForegroundWindow(), &foregroundProcess);
-        if (foregroundProcess == m_id && now - stableSince >= 500) return;
-        Sleep(10);
-    }
-}
-
 bool CStartedProgram::WaitForExit(DWORD timeoutMs) const
 {
     return Started() && WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0;

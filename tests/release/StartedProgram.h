@@ -36,11 +36,6 @@ public:
     // again every 10 ms, null when none has shown within `timeoutMs`.
     HWND WaitForWindowShowing(int controlId, const wchar_t* text, DWORD timeoutMs) const;
     bool WaitForExit(DWORD timeoutMs) const;
-    // Waits (at most 5 s) until the program waits for input, has the foreground and `window` has
-    // kept its place for half a second: a window just shown may still be placed (a prompt is
-    // centred after it shows) and Wine may still be handing it the focus; a click then goes
-    // astray, as a hand's would not.
-    void WaitUntilSettled(HWND window) const;
     // Ends the process at once, as a crash would: nothing of the program's own exit path runs.
     void End();
 

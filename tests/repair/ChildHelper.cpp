@@ -8,9 +8,10 @@
 //                               "<own path>.ran", which proves that it was started.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -26,23 +27,15 @@ bool WriteOut(const std::string& bytes)
 // One write of the whole file, so the reader's 4095-byte reads take full chunks from it.
 int Emit(const char* path)
 {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return 2;
-    std::string bytes;
-    char chunk[4096];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
-    std::fclose(file);
-    return WriteOut(bytes) ? 0 : 3;
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return file.is_open() && WriteOut(bytes) ? 0 : 2;
 }
 
 int SleepHoldingThePipe(const char* pidFile)
 {
     WriteOut("sleeping\r\n");
-    FILE* file = std::fopen(pidFile, "wb");
-    if (file == nullptr) return 2;
-    std::fprintf(file, "%lu", GetCurrentProcessId());
-    std::fclose(file);
+    std::ofstream(pidFile) << GetCurrentProcessId();
     Sleep(600000);
     return 0;
 }

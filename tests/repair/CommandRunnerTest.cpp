@@ -7,23 +7,22 @@
 #include "repair/CommandRunner.h"
 #include "repair/RepairTarget.h"
 #include "support/CurrentDirectory.h"
-#include "support/TestSupport.h"
 
 namespace {
 
-const CString kFailingReg = L"reg add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f";
 constexpr DWORD kAnyFailure = ~DWORD(0);
 
-// Wine's GetProcessHandleCount always says 0, so count the handle values that are open.
-DWORD HandleCount()
+struct Outcome {
+    CommandEnd end;
+    DWORD exitCode;  // 1234 unless the run Exited
+    CString output;  // after what it held before
+};
+
+Outcome RunWith(const CString& command, const CommandRunnerSetup& setup = {}, const CString& before = L"")
 {
-    DWORD count = 0;
-    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-        DWORD flags = 0;
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-    }
-    EXPECT_GT(count, 0u) << "no handle count to compare";
-    return count;
+    Outcome run{CommandEnd::NotStarted, 1234, before};
+    run.end = RunCommand(command, run.output, run.exitCode, setup);
+    return run;
 }
 
 CString Quoted(const CString& path)
@@ -31,44 +30,66 @@ CString Quoted(const CString& path)
     return L"\"" + path + L"\"";
 }
 
-TEST(CommandRunner, CommandsRunToTheirEndAndAppendTheirOutput)
+// Wine's GetProcessHandleCount always says 0, so count the handle values that are open.
+DWORD HandleCount()
+{
+    DWORD count = 0, flags = 0;
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4)
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+    EXPECT_GT(count, 0u) << "no handle count to compare";
+    return count;
+}
+
+// Whether the process whose id the file holds has ended, or ends within a few seconds.
+bool ProcessEnds(const CString& pidFile)
+{
+    const DWORD pid = std::strtoul(ReadBytes(pidFile).c_str(), nullptr, 10);
+    if (pid == 0) return false;
+    const CHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    return !process || WaitForSingleObject(process.Get(), 5000) == WAIT_OBJECT_0;
+}
+
+TEST(CommandRunner, CommandsRunToTheirEndAndAppendTheirOutputAndOnlyThoseThatFitRun)
 {
     ScratchFolder folder;
     const CString spaced = folder / L"a b";
     ASSERT_TRUE(CreateDirectoryW(spaced.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(HelperPath().c_str(), (spaced + L"\\x.exe").c_str(), FALSE));
     WriteBytes(spaced + L"\\x.txt", "quoted path ran\r\n");
+    const size_t fits = kCommandLineChars - 1 - CString(L"cmd /D /S /C \"\"").size();
+    const CString longest = L"rem " + CString(fits - 4, L'a');
 
-    struct Case {
+    const struct {
         CString command;
+        CommandEnd end;
         DWORD exitCode;           // kAnyFailure: not 0
         const wchar_t* appended;  // nullptr: some message, whatever it says
     } cases[] = {
-        {L"rem nothing to say", 0, L""},
-        {L"exit 5", 5, L""},
+        {L"rem nothing to say", CommandEnd::Exited, 0, L""},
+        {L"exit 5", CommandEnd::Exited, 5, L""},
         // The stand-in that the test prefix has in place of the system's timeout.
-        {L"timeout /t 0 /nobreak", 0, L""},
-        {L"timeout /t soon", 1, nullptr},
-        {kFailingReg, kAnyFailure, nullptr},
+        {L"timeout /t 0 /nobreak", CommandEnd::Exited, 0, L""},
+        {L"timeout /t soon", CommandEnd::Exited, 1, nullptr},
+        {L"reg add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f", CommandEnd::Exited, kAnyFailure, nullptr},
         // Quotes at both ends of the command belong to it; the interpreter must not take them.
-        {Quoted(spaced + L"\\x.exe") + L" --emit " + Quoted(spaced + L"\\x.txt"), 0, L"quoted path ran\r\n"},
+        {Quoted(spaced + L"\\x.exe") + L" --emit " + Quoted(spaced + L"\\x.txt"), CommandEnd::Exited, 0,
+         L"quoted path ran\r\n"},
+        // The longest command that fits runs; one that does not fit fails whole instead of being cut.
+        {longest, CommandEnd::Exited, 0, L""},
+        {longest + L"a", CommandEnd::NotStarted, 1234, L""},
     };
-    for (const Case& run : cases) {
-        CString output = L"before|";
-        DWORD exitCode = 1234;
-        ASSERT_EQ(RunCommand(run.command, output, exitCode), CommandEnd::Exited) << run.command;
-        if (run.exitCode == kAnyFailure)
-            EXPECT_NE(exitCode, 0u) << run.command << output;
-        else
-            EXPECT_EQ(exitCode, run.exitCode) << run.command << output;
-        ASSERT_EQ(output.substr(0, 7), L"before|") << run.command;
-        if (run.appended != nullptr)
-            EXPECT_EQ(output.substr(7), run.appended) << run.command;
-        else
-            EXPECT_GT(output.size(), 7u) << run.command << ": its message did not arrive";
+    for (const auto& c : cases) {
+        const Outcome run = RunWith(c.command, {}, L"before|");
+        ASSERT_EQ(run.end, c.end) << c.command;
+        if (c.exitCode == kAnyFailure) EXPECT_NE(run.exitCode, 0u) << c.command << run.output;
+        else EXPECT_EQ(run.exitCode, c.exitCode) << c.command << run.output;
+        ASSERT_EQ(run.output.substr(0, 7), L"before|") << c.command;
+        if (c.appended != nullptr) EXPECT_EQ(run.output.substr(7), c.appended) << c.command;
+        else EXPECT_GT(run.output.size(), 7u) << c.command << ": its message did not arrive";
     }
     CString ignored;
     EXPECT_TRUE(ExecuteCommand(L"exit 5", ignored)) << "the interpreter ran to its end";
+    EXPECT_FALSE(ExecuteCommand(longest + L"a", ignored));
 }
 
 TEST(CommandRunner, InterpreterGetsExactlyTheCommandAndOnlyThePipe)
@@ -84,11 +105,10 @@ TEST(CommandRunner, InterpreterGetsExactlyTheCommandAndOnlyThePipe)
     swprintf(handle, 32, L"handle=%llx", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(unrelated.Get())));
 
     const CString command = L"\"C:\\a b\\x.exe\" \"arg\" " + CString(handle);
-    CString output;
-    DWORD exitCode = 1;
-    ASSERT_EQ(RunCommand(command, output, exitCode, standIn), CommandEnd::Exited);
-    EXPECT_EQ(output, L"cmd /D /S /C \"" + command + L"\"\r\nnot inherited\r\n");
-    EXPECT_EQ(exitCode, 0u);
+    const Outcome run = RunWith(command, standIn);
+    ASSERT_EQ(run.end, CommandEnd::Exited);
+    EXPECT_EQ(run.output, L"cmd /D /S /C \"" + command + L"\"\r\nnot inherited\r\n");
+    EXPECT_EQ(run.exitCode, 0u);
 }
 
 TEST(CommandRunner, WhatTheCommandLeftRunningEndsWithTheRun)
@@ -98,31 +118,26 @@ TEST(CommandRunner, WhatTheCommandLeftRunningEndsWithTheRun)
     const CString sleeper = Quoted(HelperPath()) + L" --sleep " + Quoted(pidFile);
 
     // The sleeper holds the pipe (it writes through it) long after the interpreter has ended.
-    CString output;
-    DWORD exitCode = 1;
     ULONGLONG started = GetTickCount64();
-    ASSERT_EQ(RunCommand(L"start \"\" /b " + sleeper + L" & " + Quoted(HelperPath()) + L" --await " +
-                             Quoted(pidFile) + L" & echo done",
-                         output, exitCode),
-              CommandEnd::Exited);
+    const Outcome left = RunWith(L"start \"\" /b " + sleeper + L" & " + Quoted(HelperPath()) + L" --await " +
+                             Quoted(pidFile) + L" & echo done");
+    ASSERT_EQ(left.end, CommandEnd::Exited);
     EXPECT_LT(GetTickCount64() - started, 30000u) << "the run waited for what the command left behind";
-    EXPECT_NE(output.find(L"sleeping"), CString::npos) << output;
-    EXPECT_NE(output.find(L"done"), CString::npos) << output;
-    EXPECT_TRUE(ProcessEnds(ReadBytes(pidFile)));
+    EXPECT_NE(left.output.find(L"sleeping"), CString::npos) << left.output;
+    EXPECT_NE(left.output.find(L"done"), CString::npos) << left.output;
+    EXPECT_TRUE(ProcessEnds(pidFile));
 
     // An interpreter that never ends is ended at the limit, with everything it started.
     DeleteFileW(pidFile.c_str());
     CommandRunnerSetup shortLimit;
     shortLimit.timeLimitMs = 2000;
-    output.clear();
-    exitCode = 1234;
     started = GetTickCount64();
-    EXPECT_EQ(RunCommand(sleeper, output, exitCode, shortLimit), CommandEnd::TimedOut);
-    const ULONGLONG took = GetTickCount64() - started;
-    EXPECT_GE(took, 2000u);
-    EXPECT_LT(took, 30000u);
-    EXPECT_EQ(exitCode, 1234u);
-    EXPECT_TRUE(ProcessEnds(ReadBytes(pidFile)));
+    const Outcome hung = RunWith(sleeper, shortLimit);
+    EXPECT_EQ(hung.end, CommandEnd::TimedOut);
+    EXPECT_GE(GetTickCount64() - started, 2000u);
+    EXPECT_LT(GetTickCount64() - started, 30000u);
+    EXPECT_EQ(hung.exitCode, 1234u);
+    EXPECT_TRUE(ProcessEnds(pidFile));
 }
 
 TEST(CommandRunner, InterpreterThatCannotStartGivesFalseAndNoRunLeaksAHandle)
@@ -132,39 +147,20 @@ TEST(CommandRunner, InterpreterThatCannotStartGivesFalseAndNoRunLeaksAHandle)
     const CString command = L"echo x> \"" + marker + L"\"";
     CommandRunnerSetup missing;
     missing.interpreterPath = folder / L"missing-cmd.exe";
+    ASSERT_EQ(RunWith(command, missing).end, CommandEnd::NotStarted);  // warms up
     CString output;
-    DWORD exitCode = 1234;
-    ASSERT_EQ(RunCommand(command, output, exitCode, missing), CommandEnd::NotStarted);  // warms up
     ASSERT_TRUE(ExecuteCommand(L"echo warm", output));
 
-    output = L"kept";
     const DWORD handlesBefore = HandleCount();
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(RunCommand(command, output, exitCode, missing), CommandEnd::NotStarted);
-        EXPECT_EQ(output, L"kept");
-        EXPECT_EQ(exitCode, 1234u);
+        const Outcome run = RunWith(command, missing, L"kept");
+        EXPECT_EQ(run.end, CommandEnd::NotStarted);
+        EXPECT_EQ(run.output, L"kept");
+        EXPECT_EQ(run.exitCode, 1234u);
     }
     EXPECT_FALSE(FileExists(marker));
-    CString ran;
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(ExecuteCommand(L"echo again", ran));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(ExecuteCommand(L"echo again", output));
     EXPECT_EQ(HandleCount(), handlesBefore) << "runs leaked handles";
-}
-
-TEST(CommandRunner, CommandLineThatDoesNotFitFailsWholeInsteadOfBeingCut)
-{
-    ScratchFolder folder;
-    const CString marker = folder / L"ran.txt";
-    const CString prefix = L"echo x> \"" + marker + L"\" & rem ";
-    const size_t fits = kCommandLineChars - 1 - CString(L"cmd /D /S /C \"\"").size();
-
-    CString output;
-    CString longest = prefix + CString(fits - prefix.size(), L'a');
-    EXPECT_TRUE(ExecuteCommand(longest, output)) << "the longest command that fits must run";
-    EXPECT_TRUE(FileExists(marker));
-
-    DeleteFileW(marker.c_str());
-    EXPECT_FALSE(ExecuteCommand(longest + L"a", output));
-    EXPECT_FALSE(FileExists(marker)) << "a command that does not fit must not run at all";
 }
 
 TEST(CommandRunner, LongOutputArrivesWholeAndInOrderAfterEarlierText)
@@ -181,13 +177,11 @@ TEST(CommandRunner, LongOutputArrivesWholeAndInOrderAfterEarlierText)
         content += "\xD0\xDE\xB8\xB4 " + std::to_string(line) + "\r\n";
     WriteBytes(folder / L"long.txt", content);
 
-    CString output = L"earlier text|";
-    DWORD exitCode = 1;
-    ASSERT_EQ(RunCommand(Quoted(HelperPath()) + L" --emit " + folder / L"long.txt", output, exitCode),
-              CommandEnd::Exited);
-    EXPECT_EQ(exitCode, 0u);
+    const Outcome run = RunWith(Quoted(HelperPath()) + L" --emit " + folder / L"long.txt", {}, L"earlier text|");
+    ASSERT_EQ(run.end, CommandEnd::Exited);
+    EXPECT_EQ(run.exitCode, 0u);
     const CString expected = L"earlier text|" + WideFromCodePage(936, content);
-    EXPECT_TRUE(output == expected) << output.size() << " characters, expected " << expected.size();
+    EXPECT_TRUE(run.output == expected) << run.output.size() << " characters, expected " << expected.size();
 }
 
 TEST(CommandRunner, ProgramsPlantedBesideTheToolOrInTheCurrentFolderNeverRun)
@@ -206,31 +200,24 @@ TEST(CommandRunner, ProgramsPlantedBesideTheToolOrInTheCurrentFolderNeverRun)
         std::vector<CString>& paths;
         ~Unplant()
         {
-            for (const CString& path : paths) {
-                DeleteFileW(path.c_str());
-                DeleteFileW((path + L".ran").c_str());
-            }
+            for (const CString& path : paths) RemoveTree(path), RemoveTree(path + L".ran");
         }
     } unplant{planted};
 
     // The plants work: run as an interpreter, a planted cmd.exe leaves its marker.
     CommandRunnerSetup plantedInterpreter;
     plantedInterpreter.interpreterPath = planted[0];
-    CString output;
-    DWORD exitCode = 1;
-    ASSERT_EQ(RunCommand(L"rem", output, exitCode, plantedInterpreter), CommandEnd::Exited);
+    ASSERT_EQ(RunWith(L"rem", plantedInterpreter).end, CommandEnd::Exited);
     ASSERT_TRUE(FileExists(planted[0] + L".ran"));
     DeleteFileW((planted[0] + L".ran").c_str());
 
     CurrentDirectory inDownloads(downloads.Path());
-    SetPsrValue(1);
-    ASSERT_EQ(RunCommand(kRepairCommand, output, exitCode), CommandEnd::Exited) << output;
-    EXPECT_EQ(exitCode, 0u) << output;
-    for (const CString& path : planted)
-        EXPECT_FALSE(FileExists(path + L".ran")) << "planted program ran: " << path;
-    DWORD value = 7;
-    ASSERT_TRUE(ReadPsrValue(value)) << "DalPSRFeatureEnable is missing or not a DWORD";
-    EXPECT_EQ(value, 0u);
+    SetRepairValue(1);
+    const Outcome repair = RunWith(kRepairCommand);
+    ASSERT_EQ(repair.end, CommandEnd::Exited) << repair.output;
+    EXPECT_EQ(repair.exitCode, 0u) << repair.output;
+    for (const CString& path : planted) EXPECT_FALSE(FileExists(path + L".ran")) << "planted program ran: " << path;
+    EXPECT_EQ(RepairValue(), 0) << "DalPSRFeatureEnable is not the DWORD 0";
 }
 
 }  // namespace

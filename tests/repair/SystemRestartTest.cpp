@@ -2,45 +2,35 @@
 // refuses the privilege, so the refusals are played here. The real call runs in a scratch prefix.
 #include <gtest/gtest.h>
 
-#include "framework/Handle.h"
 #include "repair/SystemRestart.h"
 
 namespace {
 
 // What the fake system does, and what it was asked.
 struct FakeSystem {
-    bool tokenOpens = true;
-    bool privilegeKnown = true;
-    bool adjustSucceeds = true;
+    bool tokenOpens = true, privilegeKnown = true, adjustSucceeds = true, exitAccepted = true;
     DWORD lastErrorAfterAdjust = ERROR_SUCCESS;
-    bool exitAccepted = true;
 
     DWORD tokenAccess = 0;
-    HANDLE token = nullptr;
+    HANDLE token = nullptr;  // a real handle, so the test sees whether it is closed
     TOKEN_PRIVILEGES adjustedTo{};
     int exitCalls = 0;
     UINT exitFlags = 0;
     DWORD exitReason = 99;
     LUID shutdownLuid{};
-};
-FakeSystem fake;
+} fake;
 
 BOOL WINAPI FakeOpenProcessToken(HANDLE, DWORD access, PHANDLE token)
 {
     fake.tokenAccess = access;
-    if (!fake.tokenOpens) return FALSE;
-    // A real handle, so the test sees whether the token is closed.
-    fake.token = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    *token = fake.token;
-    return TRUE;
+    if (fake.tokenOpens) *token = fake.token = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    return fake.tokenOpens;
 }
 
 BOOL WINAPI FakeLookupPrivilegeValue(LPCWSTR, LPCWSTR name, PLUID luid)
 {
-    if (!fake.privilegeKnown) return FALSE;
-    if (lstrcmpW(name, SE_SHUTDOWN_NAME) != 0) return FALSE;
     *luid = fake.shutdownLuid;
-    return TRUE;
+    return fake.privilegeKnown && lstrcmpW(name, SE_SHUTDOWN_NAME) == 0;
 }
 
 BOOL WINAPI FakeAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES state, DWORD, PTOKEN_PRIVILEGES,
@@ -65,18 +55,11 @@ BOOL WINAPI FakeExitWindowsEx(UINT flags, DWORD reason)
     return fake.exitAccepted;
 }
 
-const RestartCalls kFakeCalls = {&FakeOpenProcessToken, &FakeLookupPrivilegeValue, &FakeAdjustTokenPrivileges,
-                                 &FakeGetLastError, &FakeExitWindowsEx};
-
-bool TokenWasClosed()
-{
-    DWORD flags = 0;
-    return fake.token == nullptr || !GetHandleInformation(fake.token, &flags);
-}
-
 TEST(SystemRestart, EnablesTheShutdownPrivilegeThenForcesARestartAndEveryRefusalGivesFalse)
 {
-    struct Case {
+    const RestartCalls fakeCalls = {&FakeOpenProcessToken, &FakeLookupPrivilegeValue, &FakeAdjustTokenPrivileges,
+                                    &FakeGetLastError, &FakeExitWindowsEx};
+    const struct {
         const char* what;
         void (*arrange)();
     } cases[] = {
@@ -87,16 +70,17 @@ TEST(SystemRestart, EnablesTheShutdownPrivilegeThenForcesARestartAndEveryRefusal
         {"account lacks the privilege", [] { fake.lastErrorAfterAdjust = ERROR_NOT_ALL_ASSIGNED; }},
         {"restart refused", [] { fake.exitAccepted = false; }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fake = FakeSystem{};
         LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &fake.shutdownLuid);
         c.arrange();
         const bool refused = !fake.tokenOpens || !fake.privilegeKnown || !fake.adjustSucceeds ||
                              fake.lastErrorAfterAdjust != ERROR_SUCCESS;
-        EXPECT_EQ(RequestRestart(kFakeCalls), !refused && fake.exitAccepted);
+        EXPECT_EQ(RequestRestart(fakeCalls), !refused && fake.exitAccepted);
         EXPECT_EQ(fake.exitCalls, refused ? 0 : 1);
-        EXPECT_TRUE(TokenWasClosed());
+        DWORD flags = 0;
+        EXPECT_TRUE(fake.token == nullptr || !GetHandleInformation(fake.token, &flags)) << "the token stayed open";
         if (refused) continue;
         EXPECT_EQ(fake.tokenAccess, DWORD(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY));
         ASSERT_EQ(fake.adjustedTo.PrivilegeCount, 1u);

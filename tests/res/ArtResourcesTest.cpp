@@ -1,5 +1,6 @@
 // The artwork as the built program carries it: every PNG id at its size, with or without alpha, in
-// Chinese (PRC), decodable by GDI+; the icon with all its sizes; 178 a bitmap and no PNG.
+// Chinese (PRC), decodable by GDI+; the icon with all its sizes; 178 a bitmap. And PNG resources as
+// GDI+ images: what does not load, and that two loads are two images.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -45,7 +46,7 @@ TEST(ArtResources, EveryPictureHasItsSizeAndAlphaAndLanguage)
         }
     }
     EXPECT_EQ(checked, 57);
-    // 178 is a bitmap; that it is no PNG is the PNG loader's test.
+    // 178 is a bitmap; that it is no PNG is the loader's test below.
     EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(178), RT_BITMAP), nullptr);
 }
 
@@ -81,6 +82,37 @@ TEST(ArtResources, IconHoldsEverySize)
     HICON small = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128), IMAGE_ICON, 16, 16, 0));
     EXPECT_NE(small, nullptr);
     if (small != nullptr) DestroyIcon(small);
+}
+
+// Draws the image onto a small surface; Ok when GDI+ could still read it.
+Gdiplus::Status DrawStatus(Gdiplus::Image* image)
+{
+    Gdiplus::Bitmap target(16, 16, PixelFormat32bppARGB);
+    Gdiplus::Graphics graphics(&target);
+    return graphics.DrawImage(image, 0, 0, 16, 16);
+}
+
+TEST(PngResource, WhatIsNoPngGivesFalseAndLeavesThePointerAlone)
+{
+    Gdiplus::Image sentinelTarget(L"");  // any image object serves as a recognisable value
+    Gdiplus::Image* image = &sentinelTarget;
+    EXPECT_FALSE(LoadPngResource(&image, 4321)) << "a missing id";
+    EXPECT_FALSE(LoadPngResource(&image, 178)) << "a bitmap resource, not of type PNG";
+    EXPECT_FALSE(LoadPngResource(&image, 900)) << "a PNG resource whose bytes do not decode";
+    EXPECT_EQ(image, &sentinelTarget);
+    EXPECT_FALSE(LoadPngResource(nullptr, 183));
+}
+
+TEST(PngResource, OneIdIntoTwoPointersGivesTwoIndependentImages)
+{
+    Gdiplus::Image* first = nullptr;
+    Gdiplus::Image* second = nullptr;
+    ASSERT_TRUE(LoadPngResource(&first, 151));
+    ASSERT_TRUE(LoadPngResource(&second, 151));
+    EXPECT_NE(first, second);
+    delete first;
+    EXPECT_EQ(DrawStatus(second), Gdiplus::Ok) << "deleting one image broke the other";
+    delete second;
 }
 
 }  // namespace

@@ -7,54 +7,17 @@
 #include "support/TestSupport.h"
 #include "support/WindowProbe.h"
 
-namespace {
-
-struct PairSearch {
-    HWND shell = nullptr;
-    HWND content = nullptr;
-};
-
-BOOL CALLBACK Classify(HWND hwnd, LPARAM param)
-{
-    auto* search = reinterpret_cast<PairSearch*>(param);
-    if (!IsWindowVisible(hwnd)) return TRUE;
-    if (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) search->shell = hwnd;
-    else if (GetWindow(hwnd, GW_OWNER) != nullptr) search->content = hwnd;
-    return TRUE;
-}
-
-struct ControlSearch {
-    int id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK HoldsControl(HWND hwnd, LPARAM param)
-{
-    auto* search = reinterpret_cast<ControlSearch*>(param);
-    if (!IsWindowVisible(hwnd) || GetDlgItem(hwnd, search->id) == nullptr) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
-CRect WindowRect(HWND window)
-{
-    CRect rect;
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
-}  // namespace
-
 bool FindVisiblePair(DWORD thread, HWND* shell, HWND* content)
 {
-    PairSearch search;
-    EnumThreadWindows(thread, &Classify, reinterpret_cast<LPARAM>(&search));
-    *shell = search.shell;
-    *content = search.content;
-    return search.shell != nullptr && search.content != nullptr;
+    *shell = *content = nullptr;
+    for (HWND window : VisibleWindows(GetCurrentProcessId(), thread)) {
+        if (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED) *shell = window;
+        else if (GetWindow(window, GW_OWNER) != nullptr) *content = window;
+    }
+    return *shell != nullptr && *content != nullptr;
 }
 
-PairRunner::PairRunner(Factory make, bool withContent)
+PairRunner::PairRunner(Factory make)
 {
     std::atomic<bool> started{false};
     m_ui = std::thread([this, make, &started] {
@@ -68,11 +31,7 @@ PairRunner::PairRunner(Factory make, bool withContent)
         m_ended = true;
     });
     WaitUntil([&] { return started.load(); }, INFINITE);
-    const bool shown = WaitUntil([&] {
-        FindVisiblePair(m_threadId, &m_shell, &m_content);
-        return m_shell != nullptr && (!withContent || m_content != nullptr);
-    });
-    if (!shown) {
+    if (!WaitUntil([&] { return FindVisiblePair(m_threadId, &m_shell, &m_content); })) {
         Stop();
         throw std::runtime_error("the window pair did not show");
     }
@@ -97,44 +56,12 @@ void PairRunner::Stop()
 
 CRect PairRunner::ShellRect() const
 {
-    return WindowRect(m_shell);
+    return WindowRectOf(m_shell);
 }
 
 CRect PairRunner::ContentRect() const
 {
-    return WindowRect(m_content);
-}
-
-HWND PairRunner::MovingWindow() const
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(m_threadId, &info) ? info.hwndMoveSize : nullptr;
-}
-
-HWND PairRunner::WindowWithControl(int id, DWORD timeoutMs) const
-{
-    ControlSearch search{id};
-    WaitUntil([&] {
-        EnumThreadWindows(m_threadId, &HoldsControl, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    }, timeoutMs);
-    return search.found;
-}
-
-void PairRunner::Settle(HWND window) const
-{
-    if (window == nullptr) window = m_content;
-    CRect last = WindowRect(window);
-    ULONGLONG stableSince = GetTickCount64();
-    WaitUntil([&] {
-        const CRect now = WindowRect(window);
-        if (now != last) {
-            last = now;
-            stableSince = GetTickCount64();
-        }
-        return GetForegroundWindow() == window && GetTickCount64() - stableSince >= 300;
-    }, 5000);
+    return WindowRectOf(m_content);
 }
 
 bool PairRunner::Drag(POINT from, POINT to, bool expectMove) const
@@ -145,11 +72,15 @@ bool PairRunner::Drag(POINT from, POINT to, bool expectMove) const
         if (attempt > 0) SendMouseButton(false);
         SendMouseTo(from);
         SendMouseButton(true);
-        moving = WaitUntil([&] { return MovingWindow() != nullptr; }, expectMove ? 1500 : 300);
+        moving = WaitUntil([&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return GetGUIThreadInfo(m_threadId, &info) && info.hwndMoveSize != nullptr;
+        }, expectMove ? 1500 : 300);
     }
     constexpr int kSteps = 8;
     for (int i = 1; i <= kSteps; ++i)
-        SendMouseTo(POINT{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
+        SendMouseTo(POINT{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps}, false);
     if (moving) {
         WaitUntil([&] {
             const CRect now = ContentRect();

@@ -16,8 +16,8 @@ public:
     using Factory = std::function<CLayeredShellDlg*()>;
     static constexpr INT_PTR kStillRunning = -2;
 
-    // Starts the pair and waits until its shell (and, when `withContent`, its content) shows.
-    explicit PairRunner(Factory make, bool withContent = true);
+    // Starts the pair and waits until its shell and its content show.
+    explicit PairRunner(Factory make);
     // A pair still running is ended as its Cancel would end it, or else with WM_QUIT.
     ~PairRunner();
     PairRunner(const PairRunner&) = delete;
@@ -25,19 +25,10 @@ public:
 
     HWND Shell() const { return m_shell; }
     HWND Content() const { return m_content; }
-    DWORD ThreadId() const { return m_threadId; }
     CRect ShellRect() const;
     CRect ContentRect() const;
-    // The window the pair's thread is moving with the mouse right now, or null.
-    HWND MovingWindow() const;
-    // The visible top-level window of the pair's thread that holds control `id`, or null when none
-    // shows within the time.
-    HWND WindowWithControl(int id, DWORD timeoutMs = 5000) const;
+    DWORD ThreadId() const { return m_threadId; }
 
-    // Waits until `window` (default: the content) has kept its place for a while and holds the
-    // foreground: a window just shown may still be centred, and Wine may still be handing it the
-    // focus, so that a click or a key would go astray.
-    void Settle(HWND window = nullptr) const;
     // Presses at `from`, moves in steps to `to` and releases there. When `expectMove`, a press that
     // starts no move is tried again (Wine cancels a move begun while it still activates a new
     // window) and the release waits until the content has arrived. Returns whether a move started.

@@ -1,21 +1,29 @@
 #include "support/TestSupport.h"
 
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 
 #include "framework/Encoding.h"
 #include "framework/Handle.h"
 #include "framework/LiveCount.h"
+#include "framework/RegKey.h"
 
 namespace {
 
-CString TempFolder()
+// Written out here rather than taken from the tool, so that a wrong key in the tool shows.
+const wchar_t kAdapterKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\0000";
+const wchar_t kRepairValueName[] = L"DalPSRFeatureEnable";
+
+void SetRepair(DWORD type, const void* data, DWORD size)
 {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-    CString folder(buffer, length);
-    if (!folder.IsEmpty() && folder.back() == L'\\') folder.pop_back();
-    return folder;
+    CRegKey key;
+    if (key.Create(HKEY_LOCAL_MACHINE, kAdapterKey, KEY_SET_VALUE | KEY_WOW64_64KEY) != ERROR_SUCCESS ||
+        RegSetValueExW(key.Get(), kRepairValueName, 0, type, static_cast<const BYTE*>(data), size) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot set the adapter's value");
 }
 
 }  // namespace
@@ -23,9 +31,10 @@ CString TempFolder()
 ScratchFolder::ScratchFolder()
 {
     static std::atomic<unsigned> counter{0};
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);  // with its trailing backslash
     for (;;) {
-        m_path = TempFolder() + L"\\pallux-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(counter++);
+        m_path = temp + (L"pallux-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++));
         if (CreateDirectoryW(m_path.c_str(), nullptr)) return;
         if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot make a scratch folder");
     }
@@ -36,25 +45,45 @@ ScratchFolder::~ScratchFolder()
     RemoveTree(m_path);
 }
 
+WineProgramSetting::WineProgramSetting(const wchar_t* program, const wchar_t* subKey, const wchar_t* name,
+                                       const wchar_t* value)
+{
+    if (value == nullptr) return;
+    m_key = CString(L"Software\\Wine\\AppDefaults\\") + program;
+    const CString key = *subKey != L'\0' ? m_key + L"\\" + subKey : m_key;
+    if (RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value,
+                        static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot set a program's Wine setting");
+}
+
+WineProgramSetting::~WineProgramSetting()
+{
+    if (!m_key.empty()) RegDeleteTreeW(HKEY_CURRENT_USER, m_key.c_str());
+}
+
+std::vector<CString> FolderNames(const CString& folder)
+{
+    std::vector<CString> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        if (CString(found.cFileName) != L"." && CString(found.cFileName) != L"..") names.push_back(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 void RemoveTree(const CString& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        for (const CString& name : FolderNames(path)) RemoveTree(path + L"\\" + name);
+        RemoveDirectoryW(path.c_str());
+    } else {
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path.c_str());
-        return;
     }
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const CString name = found.cFileName;
-            if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path.c_str());
 }
 
 bool FileExists(const CString& path)
@@ -98,6 +127,16 @@ long long FileSize(const CString& path)
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+CString LoadedModule(DWORD processId, const wchar_t* name)
+{
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Module32FirstW(snapshot.Get(), &entry); more; more = Module32NextW(snapshot.Get(), &entry))
+        if (_wcsicmp(entry.szModule, name) == 0) return entry.szExePath;
+    return CString();
+}
+
 CString ExecutableFolder()
 {
     wchar_t buffer[MAX_PATH] = {};
@@ -136,4 +175,46 @@ size_t CountOccurrences(const std::string& haystack, const std::string& needle)
 std::ostream& operator<<(std::ostream& out, const CString& text)
 {
     return out << CodePageFromWide(CP_UTF8, text);
+}
+
+std::ostream& operator<<(std::ostream& out, const RECT& rect)
+{
+    return out << "(" << rect.left << ", " << rect.top << ")-(" << rect.right << ", " << rect.bottom << ")";
+}
+
+void SetRepairValue(DWORD value)
+{
+    SetRepair(REG_DWORD, &value, sizeof value);
+}
+
+void SetRepairText(const wchar_t* text)
+{
+    SetRepair(REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+}
+
+long long RepairValue()
+{
+    DWORD value = 0, size = sizeof value;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, kAdapterKey, kRepairValueName, RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY,
+                        nullptr, &value, &size) == ERROR_SUCCESS
+               ? value
+               : -1;
+}
+
+std::string ToolLog()
+{
+    wchar_t data[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE);
+    return ReadBytes(CString(data) + L"\\ToolLog\\屏闪修复工具.txt");
+}
+
+size_t RepairFailureRecords(CString* lastDetail)
+{
+    const std::string failure = CodePageFromWide(936, L"执行修改 DalPSRFeatureEnable 修复屏闪命令失败");
+    const std::string log = ToolLog();
+    const size_t last = log.rfind(failure), from = last + failure.size();
+    if (lastDetail != nullptr)
+        *lastDetail = last == std::string::npos ? CString(L"(no record)")
+                                                : WideFromCodePage(936, log.substr(from, log.find("\r\n", from) - from));
+    return CountOccurrences(log, failure);
 }

@@ -24,6 +24,21 @@ private:
     CString m_path;
 };
 
+// A setting Wine applies to one program alone (its key under HKCU\Software\Wine\AppDefaults, with
+// `subKey` below it when given), as long as this object lives; a null `value` sets nothing.
+class WineProgramSetting {
+public:
+    WineProgramSetting(const wchar_t* program, const wchar_t* subKey, const wchar_t* name, const wchar_t* value);
+    ~WineProgramSetting();
+    WineProgramSetting(const WineProgramSetting&) = delete;
+    WineProgramSetting& operator=(const WineProgramSetting&) = delete;
+
+private:
+    CString m_key;
+};
+
+// The names in a folder, sorted; none when it is not there.
+std::vector<CString> FolderNames(const CString& folder);
 // Removes a file or a folder tree; quiet when it is not there.
 void RemoveTree(const CString& path);
 
@@ -32,6 +47,9 @@ bool IsFolder(const CString& path);
 std::string ReadBytes(const CString& path);  // empty when missing
 void WriteBytes(const CString& path, const std::string& bytes);
 long long FileSize(const CString& path);  // -1 when missing
+
+// The full path of the module of file name `name` that process `processId` has loaded, or empty.
+CString LoadedModule(DWORD processId, const wchar_t* name);
 
 // The folder of the running test executable, without a trailing backslash.
 CString ExecutableFolder();
@@ -42,8 +60,25 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // The handles the tool's owners hold right now, one count per kind.
 std::vector<long> LiveHandleCounts();
 
-// Wide strings in test messages, as UTF-8.
+// Wide strings and rectangles in test messages, as text.
 std::ostream& operator<<(std::ostream& out, const CString& text);
+inline void PrintTo(const CString& text, std::ostream* out)
+{
+    *out << text;
+}
+std::ostream& operator<<(std::ostream& out, const RECT& rect);
 
 // Counts how often `needle` occurs in `haystack`.
 size_t CountOccurrences(const std::string& haystack, const std::string& needle);
+
+// The value the tool repairs, DalPSRFeatureEnable of the first display adapter (its key made when
+// missing): set as a DWORD or as text, read back as a DWORD (-1 when absent or of another type).
+void SetRepairValue(DWORD value);
+void SetRepairText(const wchar_t* text);
+long long RepairValue();
+
+// The tool's log file, whole (empty when there is none).
+std::string ToolLog();
+// How many records of the failed repair command the log holds; `lastDetail` gets what follows the
+// fixed text in the last one.
+size_t RepairFailureRecords(CString* lastDetail = nullptr);

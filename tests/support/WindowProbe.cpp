@@ -7,6 +7,7 @@
 
 #include "controls/PngResource.h"
 #include "framework/Gdi.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -18,14 +19,13 @@ int Difference(uint32_t a, uint32_t b)
     return most;
 }
 
-void Send(DWORD flags, POINT screen = {})
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param)
 {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
+    auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process == found->first && IsWindowVisible(hwnd)) found->second.push_back(hwnd);
+    return TRUE;
 }
 
 }  // namespace
@@ -47,43 +47,63 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
-void SendMouseTo(POINT screen)
+// Moves are warps: after an absolute move by SendInput, a test program without windows of its own
+// was seen to read the cursor stuck where it had been. Wine's desktop hears of every warp from the
+// X server and then moves the cursor there itself, as if a hand had moved the mouse; under load that
+// echo can come a second or more late, after the next warp, and put the cursor back where an earlier
+// warp had it. So a steady move counts once the cursor has stayed put for a while (a drag's steps
+// would not settle), and every button event of a click is sent right after the cursor has been put
+// on its point again (a warp to where the cursor is makes no echo).
+void SendMouseTo(POINT screen, bool steady)
 {
-    Send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen);
+    ULONGLONG stableSince = 0;
     PumpUntil([&] {
         POINT at;
-        return GetCursorPos(&at) && at.x == screen.x && at.y == screen.y;
-    }, 2000);
+        const bool there = GetCursorPos(&at) && at.x == screen.x && at.y == screen.y;
+        if (stableSince == 0 || (steady && !there)) {
+            SetCursorPos(screen.x, screen.y);
+            stableSince = GetTickCount64();
+        }
+        return steady ? GetTickCount64() - stableSince >= 250 : there;
+    });
 }
 
 void SendMouseButton(bool down)
 {
-    Send(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
     PumpUntil([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; }, 2000);
 }
 
 void SendClick(POINT screen)
 {
     SendMouseTo(screen);
-    SendMouseButton(true);
-    SendMouseButton(false);
+    for (const bool down : {true, false}) {
+        SetCursorPos(screen.x, screen.y);
+        SendMouseButton(down);
+    }
 }
 
-void SendKey(WORD key, bool withAlt)
+void ClickControl(HWND dialog, int id)
 {
-    INPUT inputs[4]{};
-    UINT count = 0;
-    const auto add = [&](WORD vk, DWORD flags) {
-        inputs[count].type = INPUT_KEYBOARD;
-        inputs[count].ki.wVk = vk;
-        inputs[count].ki.dwFlags = flags;
-        ++count;
+    SendClick(ClientCentre(GetDlgItem(dialog, id)));
+}
+
+void SendKeys(const std::vector<WORD>& keys)
+{
+    std::vector<INPUT> input;
+    const auto add = [&](WORD key, DWORD flags) {
+        INPUT event{};
+        event.type = INPUT_KEYBOARD;
+        event.ki.wVk = key;
+        event.ki.dwFlags = flags;
+        input.push_back(event);
     };
-    if (withAlt) add(VK_MENU, 0);
-    add(key, 0);
-    add(key, KEYEVENTF_KEYUP);
-    if (withAlt) add(VK_MENU, KEYEVENTF_KEYUP);
-    SendInput(count, inputs, sizeof inputs[0]);
+    for (const WORD key : keys) add(key, 0);
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) add(*key, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
 POINT OnScreen(HWND window, POINT client)
@@ -94,9 +114,31 @@ POINT OnScreen(HWND window, POINT client)
 
 POINT ClientCentre(HWND window)
 {
-    RECT client;
-    GetClientRect(window, &client);
-    return OnScreen(window, POINT{client.right / 2, client.bottom / 2});
+    const CRect client = ClientRectOnScreen(window);
+    return POINT{client.left + client.Width() / 2, client.top + client.Height() / 2};
+}
+
+CRect ClientRectOnScreen(HWND window)
+{
+    CRect rect;
+    GetClientRect(window, &rect);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+CRect WindowRectOf(HWND window)
+{
+    CRect rect;
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+CRect ControlRect(HWND dialog, int id)
+{
+    CRect rect;
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
 }
 
 CString TextOf(HWND window)
@@ -105,6 +147,40 @@ CString TextOf(HWND window)
     CString text(static_cast<size_t>(length) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
     return text;
+}
+
+std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId)
+{
+    std::pair<DWORD, std::vector<HWND>> found{processId, {}};
+    if (threadId != 0) EnumThreadWindows(threadId, &CollectVisible, reinterpret_cast<LPARAM>(&found));
+    else EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
+HWND WindowWithControl(int id, DWORD timeoutMs, DWORD processId, DWORD threadId)
+{
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND window : VisibleWindows(processId, threadId))
+            if (found == nullptr && GetDlgItem(window, id) != nullptr) found = window;
+        return found != nullptr;
+    }, timeoutMs);
+    return found;
+}
+
+void Settle(HWND window)
+{
+    CRect last = WindowRectOf(window);
+    ULONGLONG stableSince = GetTickCount64();
+    PumpUntil([&] {
+        CRect now;
+        if (!GetWindowRect(window, &now)) return true;
+        if (now != last) {
+            last = now;
+            stableSince = GetTickCount64();
+        }
+        return GetForegroundWindow() == window && GetTickCount64() - stableSince >= 500;
+    });
 }
 
 Pixels CaptureClient(HWND window, const RECT* part)
@@ -129,27 +205,21 @@ Pixels CaptureClient(HWND window, const RECT* part)
     return pixels;
 }
 
-Pixels PixelsOf(Gdiplus::Image& image, const RECT& part)
-{
-    auto& bitmap = static_cast<Gdiplus::Bitmap&>(image);
-    Pixels pixels{part.right - part.left, part.bottom - part.top, {}};
-    for (int y = part.top; y < part.bottom; ++y) {
-        for (int x = part.left; x < part.right; ++x) {
-            Gdiplus::Color colour;
-            bitmap.GetPixel(x, y, &colour);
-            pixels.argb.push_back(colour.GetValue());
-        }
-    }
-    return pixels;
-}
-
 Pixels Picture(UINT id, const RECT* part)
 {
     Gdiplus::Image* raw = nullptr;
     if (!LoadPngResource(&raw, id)) return {};
     std::unique_ptr<Gdiplus::Image> image(raw);
-    const RECT whole = {0, 0, static_cast<LONG>(image->GetWidth()), static_cast<LONG>(image->GetHeight())};
-    return PixelsOf(*image, part != nullptr ? *part : whole);
+    const CRect area = part != nullptr ? CRect(*part) : CRect(0, 0, image->GetWidth(), image->GetHeight());
+    Pixels pixels{area.Width(), area.Height(), {}};
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            Gdiplus::Color colour;
+            static_cast<Gdiplus::Bitmap&>(*image).GetPixel(x, y, &colour);
+            pixels.argb.push_back(colour.GetValue());
+        }
+    }
+    return pixels;
 }
 
 double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance)

@@ -1,7 +1,7 @@
 #pragma once
-// Window tests that run their windows on the test thread: real mouse input, waiting while the
-// thread's windows get their messages, and what a window shows, read back and compared with
-// decoded artwork.
+// Window tests: real mouse and key input, finding windows and waiting until they settle, and what a
+// window shows, read back and compared with decoded artwork. For windows of this process and of the
+// tool started as a process of its own alike.
 #include <windows.h>
 
 #include <cstdint>
@@ -15,20 +15,35 @@
 // Runs this thread's messages until `condition` holds or `timeoutMs` has passed; whether it held.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
-// Real mouse input (SendInput), in screen pixels; each returns once the system has taken it.
-void SendMouseTo(POINT screen);
+// Real mouse input, in screen pixels; each returns once the system has taken it, a steady move once
+// the cursor has stayed there a while.
+void SendMouseTo(POINT screen, bool steady = true);
 void SendMouseButton(bool down);
 // Moves there, presses and releases.
 void SendClick(POINT screen);
-// Presses and releases `key`, with Alt held when `withAlt`.
-void SendKey(WORD key, bool withAlt = false);
+void ClickControl(HWND dialog, int id);
+// The keys pressed in order and let go in reverse, as a chord (Alt+F4: {VK_MENU, VK_F4}).
+void SendKeys(const std::vector<WORD>& keys);
+
 // A point given in the client coordinates of `window`, on the screen.
 POINT OnScreen(HWND window, POINT client);
 // The centre of a window's client area, on the screen.
 POINT ClientCentre(HWND window);
-
+CRect ClientRectOnScreen(HWND window);
+CRect WindowRectOf(HWND window);
+// A control's rectangle in its dialog's client coordinates.
+CRect ControlRect(HWND dialog, int id);
 // A window's text (of any thread's window).
 CString TextOf(HWND window);
+
+// The visible top-level windows of a process, or of one of its threads.
+std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId = 0);
+// The first of them that holds control `id` within the time, or null.
+HWND WindowWithControl(int id, DWORD timeoutMs, DWORD processId, DWORD threadId = 0);
+// Waits until `window` has kept its place for a while and holds the foreground: a window just shown
+// may still be centred, and Wine may still be handing it the focus, so that a click or a key would
+// go astray, as a hand's would not.
+void Settle(HWND window);
 
 // Pixels as 0xAARRGGBB, row by row; what a window shows is opaque.
 struct Pixels {
@@ -39,12 +54,10 @@ struct Pixels {
 
 // What the window's client area, or the `part` of it, shows now.
 Pixels CaptureClient(HWND window, const RECT* part = nullptr);
-// The `part` of a decoded image.
-Pixels PixelsOf(Gdiplus::Image& image, const RECT& part);
 // The pixels of PNG resource `id`, or of its `part`; none when it does not load.
 Pixels Picture(UINT id, const RECT* part = nullptr);
 // The share of the opaque pixels of `expected` whose channels `shown` matches within `tolerance`.
 double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance = 24);
-// The smallest rectangle within `area` holding every pixel that is not white (beyond `tolerance`);
-// empty when there is none.
-CRect InkBounds(const Pixels& pixels, const RECT& area, int tolerance = 60);
+// The smallest rectangle within `area` (default: all) holding every pixel that is not white (beyond
+// `tolerance`); empty when there is none.
+CRect InkBounds(const Pixels& pixels, const RECT& area = {0, 0, LONG_MAX, LONG_MAX}, int tolerance = 60);
