@@ -25,7 +25,6 @@ struct ButtonUnderTest {
             return MatchShare(shown, looks[look]) >= 0.99;
         }, timeoutMs);
     }
-    POINT Centre() const { return ClientCentre(hwnd); }
 };
 
 // Whether this thread waits for no WM_MOUSELEAVE: none asked for, or the one asked for has come.
@@ -55,7 +54,7 @@ TEST_F(Buttons, EachStateShowsItsImageOnlyAReleaseInsideClicksAndDisablingWhileH
         EXPECT_TRUE(button.Shows(kNormal));
         // Released inside: one click, and hovered again; released outside: none, and normal again.
         for (const bool releasedInside : {true, false}) {
-            SendMouseTo(button.Centre());
+            SendMouseTo(ClientCentre(button.hwnd));
             EXPECT_TRUE(button.Shows(kHover, 500)) << "no hover image within 500 ms";
             SendMouseButton(true);
             EXPECT_TRUE(button.Shows(kPressed));
@@ -69,7 +68,7 @@ TEST_F(Buttons, EachStateShowsItsImageOnlyAReleaseInsideClicksAndDisablingWhileH
             EXPECT_TRUE(button.Shows(kNormal));
         }
 
-        SendMouseTo(button.Centre());
+        SendMouseTo(ClientCentre(button.hwnd));
         ASSERT_TRUE(button.Shows(kHover, 500));
         EnableWindow(button.hwnd, FALSE);
         EXPECT_TRUE(button.Shows(kDisabled));
@@ -78,7 +77,7 @@ TEST_F(Buttons, EachStateShowsItsImageOnlyAReleaseInsideClicksAndDisablingWhileH
         ASSERT_TRUE(PumpUntil(NoLeavePending));
         EnableWindow(button.hwnd, TRUE);
         EXPECT_TRUE(button.Shows(kNormal)) << "enabled again away from the cursor, yet not normal";
-        SendMouseTo(button.Centre());
+        SendMouseTo(ClientCentre(button.hwnd));
         EXPECT_TRUE(button.Shows(kHover, 500)) << "hover tracking stuck after the button was disabled";
         SendMouseTo(kAway);
     });

@@ -56,9 +56,7 @@ LRESULT ControlsDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) ++m_clicks[LOWORD(wParam)];
     if (message == WM_DESTROY) {
-        for (CStateImageButton* button : {static_cast<CStateImageButton*>(&m_btnClose),
-                                          static_cast<CStateImageButton*>(&m_btnRepair),
-                                          static_cast<CStateImageButton*>(&m_btnMoreTools)})
+        for (CStateImageButton* button : std::initializer_list<CStateImageButton*>{&m_btnClose, &m_btnRepair, &m_btnMoreTools})
             button->ReleaseStateImages();
         m_pImgBackground.reset();
     }

@@ -11,33 +11,18 @@
 #include "res/resource.h"
 #include "support/PairRunner.h"
 #include "support/TestSupport.h"
-#include "support/WindowProbe.h"
 
 namespace {
 
 const wchar_t kDefaultText[] = L"正在修复，请稍等";
 
-BOOL CALLBACK CountWindow(HWND, LPARAM count)
-{
-    ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
 // The top-level windows this thread has, shown or not.
 int WindowsOfThisThread()
 {
     int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&count));
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND, LPARAM n) { return ++*reinterpret_cast<int*>(n), TRUE; },
+                      reinterpret_cast<LPARAM>(&count));
     return count;
-}
-
-// The white pixels of the label's text: every dot adds some.
-size_t LitPixels(HWND label)
-{
-    size_t lit = 0;
-    for (const uint32_t pixel : CaptureClient(label).argb)
-        lit += (pixel & 0xFF) > 200 && ((pixel >> 8) & 0xFF) > 200 && ((pixel >> 16) & 0xFF) > 200 ? 1 : 0;
-    return lit;
 }
 
 // Stands where the main panel stands: forwards the work's close to the prompt and notes whether
@@ -104,18 +89,17 @@ TEST(ProgressPrompt, EndsWithIdOkAndHidesAtOnceWhenTheWorkSaysSoHoweverEarlyOrLa
                     WaitUntil([&] { return FindVisiblePair(ui, &shell, &content); });
                     const HWND label = GetDlgItem(content, IDC_STATE_TEXT);
                     shownText = TextOf(label);
-                    const size_t bare = LitPixels(label);
+                    // Only a dot changes what the label shows.
+                    const Pixels bare = CaptureClient(label);
                     const ULONGLONG start = GetTickCount64();
-                    dotsGrew = WaitUntil([&] { return LitPixels(label) > bare; }, 3000);
+                    dotsGrew = WaitUntil([&] { return MatchShare(CaptureClient(label), bare, 0) < 1.0; }, 3000);
                     WaitUntil([&] { return GetTickCount64() - start >= 1500; });
                 }
                 closedAt = GetTickCount64();
                 SendMessageW(forwarder.m_hWnd, WM_CLOSE_EXECUTE_PROMPT, 0, 0);
                 closeSent = true;
             });
-            if (closing.when == When::BeforeDoModal) {
-                EXPECT_TRUE(PumpUntil([&] { return closeSent.load(); }));
-            }
+            EXPECT_TRUE(closing.when != When::BeforeDoModal || PumpUntil([&] { return closeSent.load(); }));
             g_watched = &prompt;
             const UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, &EndWatched);
             EXPECT_EQ(prompt.DoModal(), IDOK);
@@ -144,7 +128,6 @@ TEST(ProgressPrompt, ShowsItsTextAndNoKeyCloseOrDragEndsOrMovesIt)
             progress->SetPromptText(given);
             return progress;
         });
-        Settle(prompt.Content());
         EXPECT_EQ(TextOf(GetDlgItem(prompt.Content(), IDC_STATE_TEXT)), CString(shown));
         const CRect shell = prompt.ShellRect(), content = prompt.ContentRect();
         EXPECT_EQ(shell, CRect(shell.left, shell.top, shell.left + 232, shell.top + 132));

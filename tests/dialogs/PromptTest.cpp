@@ -3,13 +3,14 @@
 // the main window, and dragging.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "dialogs/PromptDlg.h"
 #include "framework/WinApp.h"
 #include "mainwnd/MainWindow.h"
 #include "res/resource.h"
 #include "support/PairRunner.h"
 #include "support/TestSupport.h"
-#include "support/WindowProbe.h"
 
 namespace {
 
@@ -46,19 +47,17 @@ void ExpectLayout(HWND content, const KindCase& kind)
     EXPECT_EQ(ControlRect(content, IDC_CLOSE), CRect(300, 8, 312, 20));
     EXPECT_EQ(ControlRect(content, IDC_PROMPT_OK), CRect(kind.okLeft, 107, kind.okLeft + 55, 131));
     EXPECT_EQ(ControlRect(content, IDC_PROMPT_CANCEL), CRect(175, 107, 230, 131));
-    const HWND label = GetDlgItem(content, IDC_PROMPT_TEXT);
     EXPECT_EQ(ControlRect(content, IDC_PROMPT_TEXT), CRect(10, 40, 316, 106));
+    const HWND label = GetDlgItem(content, IDC_PROMPT_TEXT);
     EXPECT_EQ(TextOf(label), CString(kind.text));
     EXPECT_EQ(InkBounds(CaptureClient(label)).IsRectEmpty(), kind.text[0] == L'\0')
         << "the label shows ink exactly when it has a text";
-    const int buttons[] = {IDC_PROMPT_OK, IDC_PROMPT_CANCEL};
-    for (int i = 0; i < 2; ++i) {
-        const HWND button = GetDlgItem(content, buttons[i]);
-        EXPECT_EQ(IsWindowVisible(button) != FALSE, i == 0 || kind.cancelShown) << "button " << buttons[i];
-        if (IsWindowVisible(button)) {
-            EXPECT_TRUE(WaitUntil([&] { return MatchShare(CaptureClient(button), Picture(kind.images[i])) >= 0.95; }, 2000))
-                << "button " << buttons[i] << " does not show image " << kind.images[i];
-        }
+    for (const auto& [id, image, shown] : {std::tuple{IDC_PROMPT_OK, kind.images[0], true},
+                                          {IDC_PROMPT_CANCEL, kind.images[1], kind.cancelShown}}) {
+        const HWND button = GetDlgItem(content, id);
+        EXPECT_EQ(IsWindowVisible(button) != FALSE, shown) << "button " << id;
+        EXPECT_TRUE(!shown || WaitUntil([&] { return MatchShare(CaptureClient(button), Picture(image)) >= 0.95; }, 2000))
+            << "button " << id << " does not show image " << image;
     }
 }
 
@@ -79,7 +78,6 @@ TEST(Prompt, EachKindShowsItsButtonsAndTextAndAnswersAsClickedAndGivesEveryHandl
                                             << answer.keys.size());
             SendMouseTo(POINT{20, 20});
             PairRunner prompt(Prompt(kind.kind, kind.text));
-            Settle(prompt.Content());
             if (answer.button == IDC_PROMPT_OK) ExpectLayout(prompt.Content(), kind);
             if (answer.button != 0) {
                 ClickControl(prompt.Content(), answer.button);
@@ -103,21 +101,18 @@ TEST(Prompt, TakesItsCallersScale)
         RECT insets;  // of the content inside the shell
     } kScales[] = {{1.0f, {336, 156}, {5, 3, 5, 7}}, {1.2f, {403, 187}, {6, 3, 6, 8}}};
     for (const auto& scale : kScales) {
+        SCOPED_TRACE(scale.scale);
         PairRunner prompt(Prompt(4, L"提示", scale.scale));
-        Settle(prompt.Content());
         const CRect shell = prompt.ShellRect();
-        EXPECT_EQ(shell.Width(), scale.shell.cx) << "at scale " << scale.scale;
-        EXPECT_EQ(shell.Height(), scale.shell.cy) << "at scale " << scale.scale;
+        EXPECT_EQ(shell, CRect(shell.left, shell.top, shell.left + scale.shell.cx, shell.top + scale.shell.cy));
         EXPECT_EQ(prompt.ContentRect(), CRect(shell.left + scale.insets.left, shell.top + scale.insets.top,
-                                              shell.right - scale.insets.right, shell.bottom - scale.insets.bottom))
-            << "at scale " << scale.scale;
+                                              shell.right - scale.insets.right, shell.bottom - scale.insets.bottom));
     }
 }
 
 TEST(Prompt, DraggingTheBandMovesThePairButNotFromTheCloseButtonOrBelow)
 {
     PairRunner prompt(Prompt(4));
-    Settle(prompt.Content());
     const CRect start = prompt.ContentRect();
     const POINT grip{start.left + 100, start.top + 15};
     ASSERT_TRUE(prompt.Drag(grip, POINT{grip.x - 80, grip.y + 50}, true)) << "a press in the band did not drag";
@@ -143,7 +138,6 @@ TEST(Prompt, StandsCentredOverTheMainWindow)
         g_app.m_pMainWnd = shell;
         return shell;
     });
-    Settle(main.Content());
     // Away from the screen's centre, where the prompt would stand without an owner.
     const POINT grip{main.ContentRect().left + 60, main.ContentRect().top + 12};
     ASSERT_TRUE(main.Drag(grip, POINT{grip.x - 200, grip.y - 100}, true));

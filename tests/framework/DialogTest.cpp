@@ -69,11 +69,6 @@ protected:
     }
 };
 
-CPoint Centre(const RECT& rect)
-{
-    return CPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-}
-
 // A visible, modeless owner that serves as the application's main window for one test.
 struct MainWindow {
     ScriptedDialog dialog;
@@ -162,16 +157,16 @@ TEST(Dialog, DialogLeftInPlaceWithAHiddenOwnerIsCentredOverTheWorkAreaAndOneMove
 {
     MainWindow main;
     main.dialog.ShowWindow(SW_HIDE);
-    const CPoint overWorkArea = Centre(ModalPlace());
+    const CRect place = ModalPlace();
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_NEAR(overWorkArea.x, Centre(work).x, 1);
-    EXPECT_NEAR(overWorkArea.y, Centre(work).y, 1);
+    // Twice the centres, within a pixel each.
+    EXPECT_NEAR(place.left + place.right, work.left + work.right, 2);
+    EXPECT_NEAR(place.top + place.bottom, work.top + work.bottom, 2);
 
     const CRect moved =
         ModalPlace([](ScriptedDialog& d) { d.SetWindowPos(nullptr, 7, 9, 0, 0, SWP_NOSIZE | SWP_NOZORDER); });
-    EXPECT_EQ(moved.TopLeft().x, 7);
-    EXPECT_EQ(moved.TopLeft().y, 9);
+    EXPECT_EQ(moved, CRect(7, 9, 7 + place.Width(), 9 + place.Height()));
 }
 
 TEST(Dialog, PreTranslateMessageSeesMessagesFirstFromTheControlUp)

@@ -23,13 +23,12 @@ TEST(WindowPair, ShowsFrameAndPanelCentredAt96Dpi)
     CWindowDC screen(nullptr, CWindowDC::ClientArea);
     ASSERT_EQ(GetDeviceCaps(screen.GetSafeHdc(), LOGPIXELSY), 96);
     PairRunner pair(MakeMainPair);
+    // 410 × 611, centred on the primary screen by integer halves.
     const CRect shell = pair.ShellRect();
-    EXPECT_EQ(shell.Width(), 410);
-    EXPECT_EQ(shell.Height(), 611);
-    EXPECT_EQ(pair.ContentRect(), CRect(shell.left + 5, shell.top + 4, shell.left + 405, shell.top + 604));
-    // Centred on the primary screen, by integer halves.
+    EXPECT_EQ(shell, CRect(shell.left, shell.top, shell.left + 410, shell.top + 611));
     EXPECT_EQ(shell.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 410 / 2);
     EXPECT_NEAR(shell.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 611 / 2, 1);
+    EXPECT_EQ(pair.ContentRect(), CRect(shell.left + 5, shell.top + 4, shell.left + 405, shell.top + 604));
     EXPECT_EQ(GetWindow(pair.Content(), GW_OWNER), pair.Shell());
 
     // The panel shows its own picture: the blue band at the top, the pale panel below it.
@@ -65,10 +64,7 @@ TEST(WindowPair, MissingFrameEndsThePairAtOnceAndLeavesNothing)
         EXPECT_EQ(shell.DoModal(), -1) << "an invisible pair must not wait for a close that cannot come";
         EXPECT_EQ(shell.m_hWnd, nullptr);
     }
-    {
-        PairRunner pair(MakeMainPair);
-        pair.End();
-    }
+    PairRunner(MakeMainPair).End();
     EXPECT_EQ(LiveHandleCounts(), handles);
 }
 

@@ -35,6 +35,7 @@ PairRunner::PairRunner(Factory make)
         Stop();
         throw std::runtime_error("the window pair did not show");
     }
+    Settle(m_content);
 }
 
 PairRunner::~PairRunner()
@@ -52,16 +53,6 @@ void PairRunner::Stop()
         }
     }
     if (m_ui.joinable()) m_ui.join();
-}
-
-CRect PairRunner::ShellRect() const
-{
-    return WindowRectOf(m_shell);
-}
-
-CRect PairRunner::ContentRect() const
-{
-    return WindowRectOf(m_content);
 }
 
 bool PairRunner::Drag(POINT from, POINT to, bool expectMove) const

@@ -9,6 +9,7 @@
 
 #include "framework/Types.h"
 #include "mainwnd/WindowPair.h"
+#include "support/WindowProbe.h"
 
 class PairRunner {
 public:
@@ -16,7 +17,7 @@ public:
     using Factory = std::function<CLayeredShellDlg*()>;
     static constexpr INT_PTR kStillRunning = -2;
 
-    // Starts the pair and waits until its shell and its content show.
+    // Starts the pair and waits until its shell and its content show and the content has settled.
     explicit PairRunner(Factory make);
     // A pair still running is ended as its Cancel would end it, or else with WM_QUIT.
     ~PairRunner();
@@ -25,8 +26,8 @@ public:
 
     HWND Shell() const { return m_shell; }
     HWND Content() const { return m_content; }
-    CRect ShellRect() const;
-    CRect ContentRect() const;
+    CRect ShellRect() const { return WindowRectOf(m_shell); }
+    CRect ContentRect() const { return WindowRectOf(m_content); }
     DWORD ThreadId() const { return m_threadId; }
 
     // Presses at `from`, moves in steps to `to` and releases there. When `expectMove`, a press that

@@ -19,15 +19,6 @@ int Difference(uint32_t a, uint32_t b)
     return most;
 }
 
-BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param)
-{
-    auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
-    if (process == found->first && IsWindowVisible(hwnd)) found->second.push_back(hwnd);
-    return TRUE;
-}
-
 }  // namespace
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
@@ -93,16 +84,13 @@ void ClickControl(HWND dialog, int id)
 
 void SendKeys(const std::vector<WORD>& keys)
 {
-    std::vector<INPUT> input;
-    const auto add = [&](WORD key, DWORD flags) {
-        INPUT event{};
-        event.type = INPUT_KEYBOARD;
-        event.ki.wVk = key;
-        event.ki.dwFlags = flags;
-        input.push_back(event);
-    };
-    for (const WORD key : keys) add(key, 0);
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key) add(*key, KEYEVENTF_KEYUP);
+    std::vector<INPUT> input(keys.size() * 2);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        INPUT &down = input[i], &up = input[input.size() - 1 - i];
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wVk = up.ki.wVk = keys[i];
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+    }
     SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
@@ -151,10 +139,19 @@ CString TextOf(HWND window)
 
 std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId)
 {
-    std::pair<DWORD, std::vector<HWND>> found{processId, {}};
-    if (threadId != 0) EnumThreadWindows(threadId, &CollectVisible, reinterpret_cast<LPARAM>(&found));
-    else EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&found));
-    return found.second;
+    std::vector<HWND> all, visible;
+    const WNDENUMPROC collect = [](HWND hwnd, LPARAM found) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
+        return TRUE;
+    };
+    if (threadId != 0) EnumThreadWindows(threadId, collect, reinterpret_cast<LPARAM>(&all));
+    else EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == processId && IsWindowVisible(window)) visible.push_back(window);
+    }
+    return visible;
 }
 
 HWND WindowWithControl(int id, DWORD timeoutMs, DWORD processId, DWORD threadId)
