@@ -31,11 +31,10 @@ TEST_F(LabelAndCheckBox, RealClickTogglesTheCheckAndTheBoxShowsTheStripsFrame)
 TEST_F(LabelAndCheckBox, BoxAndTextFollowTheScale)
 {
     const HWND box = dialog.m_chkAgree.m_hWnd;
-    for (const float scale : {1.0f, 1.25f, 1.5f}) {
+    // The control's height and the box's side and top at each scale, in whole pixels.
+    const struct { float scale; int height, side, top; } kScales[] = {{1.0f, 20, 16, 2}, {1.25f, 25, 20, 2}, {1.5f, 30, 24, 3}};
+    for (const auto& [scale, height, side, top] : kScales) {
         SCOPED_TRACE(scale);
-        const int height = static_cast<int>(20 * scale);
-        const int side = static_cast<int>(16 * scale);
-        const int top = height / 2 - static_cast<int>(8 * scale);
         dialog.m_chkAgree.m_fScale = scale;
         dialog.m_chkAgree.MoveWindow(8, 160, 200, height);
         Repaint(box);
@@ -101,9 +100,7 @@ TEST_F(LabelAndCheckBox, StatusDotsGrowThreeTimesAndStartAgain)
 
 TEST_F(LabelAndCheckBox, GdiHandlesStayBalancedThroughRepaintsAndGoWithTheWindows)
 {
-    const auto counts = [] {
-        return std::pair{LiveHandles(HandleKind::DeviceContext), LiveHandles(HandleKind::GdiObject)};
-    };
+    const auto counts = [] { return std::pair{LiveHandles(HandleKind::DeviceContext), LiveHandles(HandleKind::GdiObject)}; };
     const auto before = counts();
     const CRect link = dialog.m_stcAgreement.GetWindowRect();
     for (int round = 0; round < 20; ++round) {

@@ -77,11 +77,6 @@ void SendClick(POINT screen)
     }
 }
 
-void ClickControl(HWND dialog, int id)
-{
-    SendClick(ClientCentre(GetDlgItem(dialog, id)));
-}
-
 void SendKeys(const std::vector<WORD>& keys)
 {
     std::vector<INPUT> input(keys.size() * 2);
@@ -92,12 +87,6 @@ void SendKeys(const std::vector<WORD>& keys)
         up.ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
-}
-
-POINT OnScreen(HWND window, POINT client)
-{
-    ClientToScreen(window, &client);
-    return client;
 }
 
 POINT ClientCentre(HWND window)
@@ -114,17 +103,9 @@ CRect ClientRectOnScreen(HWND window)
     return rect;
 }
 
-CRect WindowRectOf(HWND window)
-{
-    CRect rect;
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
 CRect ControlRect(HWND dialog, int id)
 {
-    CRect rect;
-    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    CRect rect = WindowRectOf(GetDlgItem(dialog, id));
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
@@ -170,9 +151,8 @@ void Settle(HWND window)
     CRect last = WindowRectOf(window);
     ULONGLONG stableSince = GetTickCount64();
     PumpUntil([&] {
-        CRect now;
-        if (!GetWindowRect(window, &now)) return true;
-        if (now != last) {
+        if (!IsWindow(window)) return true;
+        if (const CRect now = WindowRectOf(window); now != last) {
             last = now;
             stableSince = GetTickCount64();
         }

@@ -26,11 +26,22 @@ void ClickControl(HWND dialog, int id);
 void SendKeys(const std::vector<WORD>& keys);
 
 // A point given in the client coordinates of `window`, on the screen.
-POINT OnScreen(HWND window, POINT client);
+inline POINT OnScreen(HWND window, POINT client)
+{
+    return ClientToScreen(window, &client), client;
+}
 // The centre of a window's client area, on the screen.
 POINT ClientCentre(HWND window);
+inline void ClickControl(HWND dialog, int id)
+{
+    SendClick(ClientCentre(GetDlgItem(dialog, id)));
+}
 CRect ClientRectOnScreen(HWND window);
-CRect WindowRectOf(HWND window);
+inline CRect WindowRectOf(HWND window)
+{
+    CRect rect;
+    return GetWindowRect(window, &rect), rect;
+}
 // A control's rectangle in its dialog's client coordinates.
 CRect ControlRect(HWND dialog, int id);
 // A window's text (of any thread's window).
