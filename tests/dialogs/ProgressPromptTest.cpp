@@ -16,12 +16,17 @@ namespace {
 
 const wchar_t kDefaultText[] = L"正在修复，请稍等";
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 // The top-level windows this thread has, shown or not.
 int WindowsOfThisThread()
 {
     int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND, LPARAM n) { return ++*reinterpret_cast<int*>(n), TRUE; },
-                      reinterpret_cast<LPARAM>(&count));
+    EnumThreadWindows(GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 

@@ -19,6 +19,15 @@ int Difference(uint32_t a, uint32_t b)
     return most;
 }
 
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param)
+{
+    auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process == found->first && IsWindowVisible(hwnd)) found->second.push_back(hwnd);
+    return TRUE;
+}
+
 }  // namespace
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
@@ -120,19 +129,10 @@ CString TextOf(HWND window)
 
 std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId)
 {
-    std::vector<HWND> all, visible;
-    const WNDENUMPROC collect = [](HWND hwnd, LPARAM found) {
-        reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
-        return TRUE;
-    };
-    if (threadId != 0) EnumThreadWindows(threadId, collect, reinterpret_cast<LPARAM>(&all));
-    else EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
-    for (HWND window : all) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == processId && IsWindowVisible(window)) visible.push_back(window);
-    }
-    return visible;
+    std::pair<DWORD, std::vector<HWND>> found{processId, {}};
+    if (threadId != 0) EnumThreadWindows(threadId, &CollectVisible, reinterpret_cast<LPARAM>(&found));
+    else EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&found));
+    return found.second;
 }
 
 HWND WindowWithControl(int id, DWORD timeoutMs, DWORD processId, DWORD threadId)
