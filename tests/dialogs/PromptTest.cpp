@@ -56,7 +56,8 @@ void ExpectLayout(HWND content, const KindCase& kind)
                                           {IDC_PROMPT_CANCEL, kind.images[1], kind.cancelShown}}) {
         const HWND button = GetDlgItem(content, id);
         EXPECT_EQ(IsWindowVisible(button) != FALSE, shown) << "button " << id;
-        EXPECT_TRUE(!shown || WaitUntil([&] { return MatchShare(CaptureClient(button), Picture(image)) >= 0.95; }, 2000))
+        const UINT picture = image;  // a lambda may not capture a structured binding in C++17
+        EXPECT_TRUE(!shown || WaitUntil([&] { return MatchShare(CaptureClient(button), Picture(picture)) >= 0.95; }, 2000))
             << "button " << id << " does not show image " << image;
     }
 }
