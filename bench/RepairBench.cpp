@@ -33,24 +33,6 @@ double FloorRun()
     return ExecuteCommand(kRepairCommand, output) ? NowMs() - start : -1;
 }
 
-// The tool's handles once the repair's worker has ended: the same reading twice in a row.
-std::map<ULONG_PTR, CString> SettledHandles(DWORD processId)
-{
-    std::map<ULONG_PTR, CString> now = LiveHandlesOf(processId), before;
-    for (int reading = 0; reading < 50 && now != before; ++reading) {
-        Sleep(20);
-        before = std::exchange(now, LiveHandlesOf(processId));
-    }
-    return now;
-}
-
-size_t CountOnlyIn(const std::map<ULONG_PTR, CString>& these, const std::map<ULONG_PTR, CString>& those)
-{
-    size_t count = 0;
-    for (const auto& held : these) count += those.count(held.first) == 0;
-    return count;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -66,7 +48,7 @@ int main(int argc, char** argv)
 
     CStartedProgram started(BesideThisProgram(L"RapimendPalluxAMDFlashScreenRepair.exe"));
     const HWND panel = started.WaitForVisibleWindow(WindowToFind::MainPanel, kWaitMs);
-    std::map<ULONG_PTR, CString> afterFirst, afterLast;
+    HandleTable afterFirst, afterLast;
     for (int run = 0; panel != nullptr && run < repairs; ++run) {
         Settle(panel);
         ClickControl(panel, IDC_REPAIR);
@@ -81,8 +63,8 @@ int main(int argc, char** argv)
         Settle(question);
         ClickControl(question, IDC_PROMPT_CANCEL);
         if (!PumpUntil([&] { return IsWindowEnabled(panel) && !IsWindowVisible(question); }, kWaitMs)) break;
-        if (run == 0) afterFirst = SettledHandles(started.Id());
-        if (run == repairs - 1) afterLast = SettledHandles(started.Id());
+        if (run == 0) afterFirst = SettledLiveHandlesOf(started.Id());
+        if (run == repairs - 1) afterLast = SettledLiveHandlesOf(started.Id());
     }
     if (tool.size() < size_t(repairs)) tool.push_back(-1);
 
@@ -96,6 +78,6 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("  after the first %zu, after the last %zu; held only after the last %zu, only after the first %zu\n",
-                afterFirst.size(), afterLast.size(), CountOnlyIn(afterLast, afterFirst), CountOnlyIn(afterFirst, afterLast));
+                afterFirst.size(), afterLast.size(), HandlesOnlyIn(afterLast, afterFirst).size(), HandlesOnlyIn(afterFirst, afterLast).size());
     return measured ? 0 : 1;
 }

@@ -109,21 +109,12 @@ TEST_P(RepairFlow, AFailedRepairSaysSoIsLoggedOnceAndTheMainWindowIgnoresClicksM
         << "the main window was not given back";
 }
 
-std::string HandlesOnlyIn(const std::map<ULONG_PTR, CString>& these,
-                          const std::map<ULONG_PTR, CString>& those)
-{
-    std::string listed;
-    for (const auto& [value, type] : these)
-        if (those.count(value) == 0) listed += " " + std::to_string(value) + ":" + std::string(type.begin(), type.end());
-    return listed;
-}
-
 TEST(RepairFlowRepeated, TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst)
 {
     ToolRun tool;
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    std::map<ULONG_PTR, CString> afterFirst;
+    HandleTable afterFirst;
     for (int run = 1; run <= 20; ++run) {
         ClickControl(panel, IDC_REPAIR);
         HWND confirm = tool.PromptSaying(kConfirmText);
@@ -135,19 +126,17 @@ TEST(RepairFlowRepeated, TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst
         ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); })) << "repair " << run;
         if (run == 1) {
             // The worker ends right after the panel is given back; its thread's handle goes with it.
-            std::map<ULONG_PTR, CString> previous;
-            WaitUntil([&] {
-                previous = std::exchange(afterFirst, LiveHandlesOf(tool.ProcessId()));
-                return !afterFirst.empty() && afterFirst == previous;
-            }, 3000);
+            afterFirst = SettledLiveHandlesOf(tool.ProcessId());
             ASSERT_GT(afterFirst.size(), 10u) << "the tool's handles could not be read, so this proves nothing";
         }
     }
-    std::map<ULONG_PTR, CString> afterTwentieth;
+    HandleTable afterTwentieth;
     WaitUntil([&] { return (afterTwentieth = LiveHandlesOf(tool.ProcessId())) == afterFirst; }, 3000);
     EXPECT_EQ(afterTwentieth.size(), afterFirst.size());
-    EXPECT_EQ(HandlesOnlyIn(afterTwentieth, afterFirst), "") << "handles held after the twentieth repair only";
-    EXPECT_EQ(HandlesOnlyIn(afterFirst, afterTwentieth), "") << "handles held after the first repair only";
+    EXPECT_EQ(HandlesOnlyIn(afterTwentieth, afterFirst), std::vector<std::string>{})
+        << "handles held after the twentieth repair only";
+    EXPECT_EQ(HandlesOnlyIn(afterFirst, afterTwentieth), std::vector<std::string>{})
+        << "handles held after the first repair only";
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, RepairFlow, testing::Values(96, 120),

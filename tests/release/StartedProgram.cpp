@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -130,9 +131,9 @@ void CStartedProgram::End()
     m_process.Close();
 }
 
-std::map<ULONG_PTR, CString> LiveHandlesOf(DWORD processId)
+HandleTable LiveHandlesOf(DWORD processId)
 {
-    std::map<ULONG_PTR, CString> live;
+    HandleTable live;
     const CHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
     if (!process) return live;
     // The table is filled from its lowest free value, so a long run of empty values ends it.
@@ -149,4 +150,22 @@ std::map<ULONG_PTR, CString> LiveHandlesOf(DWORD processId)
         live[value] = ObjectTypeOf(copy);
     }
     return live;
+}
+
+HandleTable SettledLiveHandlesOf(DWORD processId)
+{
+    HandleTable now = LiveHandlesOf(processId), before;
+    for (int reading = 0; reading < 50 && now != before; ++reading) {
+        Sleep(20);
+        before = std::exchange(now, LiveHandlesOf(processId));
+    }
+    return now;
+}
+
+std::vector<std::string> HandlesOnlyIn(const HandleTable& these, const HandleTable& those)
+{
+    std::vector<std::string> listed;
+    for (const auto& [value, type] : these)
+        if (those.count(value) == 0) listed.push_back(std::to_string(value) + ":" + std::string(type.begin(), type.end()));
+    return listed;
 }

@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "framework/Handle.h"
 #include "framework/String.h"
@@ -50,4 +52,10 @@ private:
 // The live handles of process `processId`, value to object type, read from outside by copying each
 // value of its table (Wine reports no handle counts for a process); empty when the process cannot
 // be opened. A leak shows as values held later that were not held before.
-std::map<ULONG_PTR, CString> LiveHandlesOf(DWORD processId);
+using HandleTable = std::map<ULONG_PTR, CString>;
+HandleTable LiveHandlesOf(DWORD processId);
+// The same once two readings 20 ms apart agree (at most about a second): a thread that is just
+// ending still holds its handle.
+HandleTable SettledLiveHandlesOf(DWORD processId);
+// The handles of `these` whose values `those` does not hold, each as "value:type".
+std::vector<std::string> HandlesOnlyIn(const HandleTable& these, const HandleTable& those);

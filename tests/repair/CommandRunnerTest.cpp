@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "RepairTestSupport.h"
+#include "StartedProgram.h"
 #include "framework/Encoding.h"
 #include "framework/Handle.h"
 #include "repair/CommandRunner.h"
@@ -31,11 +32,9 @@ CString Quoted(const CString& path)
 }
 
 // Wine's GetProcessHandleCount always says 0, so count the handle values that are open.
-DWORD HandleCount()
+size_t HandleCount()
 {
-    DWORD count = 0, flags = 0;
-    for (ULONG_PTR value = 4; value < 0x10000; value += 4)
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+    const size_t count = LiveHandlesOf(GetCurrentProcessId()).size();
     EXPECT_GT(count, 0u) << "no handle count to compare";
     return count;
 }
@@ -151,7 +150,7 @@ TEST(CommandRunner, InterpreterThatCannotStartGivesFalseAndNoRunLeaksAHandle)
     CString output;
     ASSERT_TRUE(ExecuteCommand(L"echo warm", output));
 
-    const DWORD handlesBefore = HandleCount();
+    const size_t handlesBefore = HandleCount();
     for (int i = 0; i < 10; ++i) {
         const Outcome run = RunWith(command, missing, L"kept");
         EXPECT_EQ(run.end, CommandEnd::NotStarted);
