@@ -42,3 +42,9 @@ BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
     }
     return FALSE;
 }
+
+void CRapimendPalluxAMDFlashScreenRepairApp::BeforeSystemRestart()
+{
+    // The restart ends the tool before its window goes, so the removal after exit never starts.
+    ScheduleToolRemovalAtRestart();
+}

@@ -9,6 +9,7 @@ public:
     BOOL InitInstance() override;
     // The process's exit code: 0, or 1 when the main window could not be shown at all.
     int ExitInstance() override { return m_nExitCode; }
+    void BeforeSystemRestart() override;
 
 private:
     int m_nExitCode = 0;

@@ -1,34 +1,37 @@
 #include "app/ToolFolderRemoval.h"
 
-#include <vector>
-
+#include "companion/FeedbackAbi.h"
 #include "framework/Handle.h"
-#include "repair/CommandRunner.h"
+#include "framework/Paths.h"
 
 namespace {
-// What the tool brings into its folder: the program (under whatever name it was started with),
-// the companion library and that library's settings.
-const wchar_t* const kCompanionFiles[] = {L"QueltoFeedbackInformation.dll", L"QueltoFeedbackInformation.ini"};
-
 CString Quoted(const CString& path)
 {
     return L"\"" + path + L"\"";
 }
 }  // namespace
 
+std::vector<CString> ToolFilesBeside(const CString& programPath)
+{
+    const CString folder = FolderOf(programPath);
+    if (folder.IsEmpty() || folder.size() + 1 == programPath.size()) return {};
+    return {programPath, folder + L"\\" + kCompanionLibraryName, folder + L"\\QueltoFeedbackInformation.ini",
+            folder + L"\\" + kReadMeName};
+}
+
 CString ToolRemovalCommandLine(const CString& interpreterPath, const CString& programPath)
 {
-    const size_t cut = programPath.rfind(L'\\');
-    if (cut == CString::npos || cut == 0 || cut + 1 == programPath.size()) return CString();
+    const std::vector<CString> files = ToolFilesBeside(programPath);
+    if (files.empty()) return CString();
     // cmd expands %NAME% even inside quotes; a quote would end the quoting early.
     if (programPath.find_first_of(L"%\"") != CString::npos) return CString();
-    const CString folder = programPath.substr(0, cut);
 
-    CString files = Quoted(programPath);
-    for (const wchar_t* name : kCompanionFiles) files += L" " + Quoted(folder + L"\\" + name);
+    CString command = L"timeout /t 3 /nobreak >nul & del /f /q";
+    for (const CString& file : files) command += L" " + Quoted(file);
     // rmdir without /s removes the folder only when it is empty: anything of the user's keeps it.
-    const CString command =
-        L"timeout /t 3 /nobreak >nul & del /f /q " + files + L" & rmdir " + Quoted(folder);
+    // "rmdir E:" would name the interpreter's current folder on that drive, not its root.
+    const CString folder = FolderOf(programPath);
+    if (!IsDriveRoot(folder)) command += L" & rmdir " + Quoted(folder);
     // /S: everything between the outer quotes reaches the interpreter exactly as written. /V:OFF:
     // a "!" in the path stays a "!" even where the registry turns delayed expansion on.
     return Quoted(interpreterPath) + L" /D /V:OFF /S /C \"" + command + L"\"";
@@ -36,11 +39,7 @@ CString ToolRemovalCommandLine(const CString& interpreterPath, const CString& pr
 
 BOOL ScheduleToolFolderRemoval()
 {
-    std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), MAX_PATH + 1);
-    // A path that filled the buffer may have been cut short: it names some other file.
-    if (length == 0 || length > MAX_PATH) return FALSE;
-    CString commandLine = ToolRemovalCommandLine(SystemInterpreterPath(), CString(path.data(), length));
+    CString commandLine = ToolRemovalCommandLine(SystemInterpreterPath(), ProgramPath());
     if (commandLine.empty()) return FALSE;
 
     STARTUPINFOW startup{};
@@ -56,4 +55,21 @@ BOOL ScheduleToolFolderRemoval()
     CHandle processHandle(process.hProcess);
     CHandle threadHandle(process.hThread);
     return TRUE;
+}
+
+BOOL ScheduleToolRemovalAtRestart()
+{
+    const CString program = ProgramPath();
+    const std::vector<CString> files = ToolFilesBeside(program);
+    if (files.empty()) return FALSE;
+    BOOL all = TRUE;
+    // Windows works through the list in order: the files first, so the folder can be empty by then.
+    for (const CString& file : files) {
+        if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        if (!MoveFileExW(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) all = FALSE;
+    }
+    // A folder that still holds anything then is left where it is.
+    const CString folder = FolderOf(program);
+    if (!IsDriveRoot(folder) && !MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) all = FALSE;
+    return all;
 }

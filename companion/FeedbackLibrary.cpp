@@ -1,5 +1,7 @@
 #include "companion/FeedbackLibrary.h"
 
+#include "framework/Paths.h"
+
 namespace {
 
 template <class Fn>
@@ -9,13 +11,13 @@ bool Resolve(HMODULE module, const char* name, Fn& entry)
     return entry != nullptr;
 }
 
-// "C:\..." or "\\server\share\...": a path that names one place whatever the current directory
-// and drive are.
+// "C:\...", "C:" (a drive's root, as a program started there gives it) or "\\server\share\...": a
+// path that names one place whatever the current directory and drive are. "C:sub" does not.
 bool IsAbsoluteFolder(const CString& folder)
 {
+    if (IsDriveRoot(folder)) return true;
     if (folder.size() < 3) return false;
-    const wchar_t letter = folder[0] | 0x20;
-    const bool drive = letter >= L'a' && letter <= L'z' && folder[1] == L':' && folder[2] == L'\\';
+    const bool drive = IsDriveRoot(folder.substr(0, 2)) && folder[2] == L'\\';
     const bool network = folder[0] == L'\\' && folder[1] == L'\\';
     return drive || network;
 }

@@ -16,6 +16,9 @@ public:
     virtual BOOL InitInstance();
     virtual int ExitInstance();
     int Run();
+    // The user has accepted an immediate restart of Windows, which ends this program without its
+    // usual way out: what must still happen is arranged here, just before the restart is asked for.
+    virtual void BeforeSystemRestart() {}
 
     // Kept for the application's own record; the tool never reads or writes profile settings.
     void SetRegistryKey(const wchar_t* key);

@@ -4,6 +4,7 @@
 #include "companion/FeedbackTime.h"
 #include "companion/ToolIdentity.h"
 #include "dialogs/PromptDlg.h"
+#include "framework/WinApp.h"
 #include "mainwnd/MainWindow.h"
 #include "mainwnd/RepairFlowTexts.h"
 #include "repair/RepairMessages.h"
@@ -54,6 +55,7 @@ LRESULT CPalluxAMDFlashScreenRepairDlg::OnRepairResult(WPARAM wParam, LPARAM)
             if (m_feedbackLib.IsLoaded())
                 m_feedbackLib.CustomerFeedbackEx(TOOL_ID, TOOL_VERSION, kAnswerRestartAccepted,
                                                  FeedbackTimeTextNow().c_str());
+            if (CWinApp* app = AfxGetApp()) app->BeforeSystemRestart();
             if (!m_repair.RestartSystem()) RunPrompt(kRestartRefused, 3);
         }
     } else if (wParam == kRepairFailed) {

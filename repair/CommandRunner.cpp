@@ -126,20 +126,6 @@ struct RunWatch {
 
 }  // namespace
 
-CString SystemFolder()
-{
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return CString();
-    return CString(folder, length);
-}
-
-CString SystemInterpreterPath()
-{
-    const CString folder = SystemFolder();
-    return folder.IsEmpty() ? CString() : folder + L"\\cmd.exe";
-}
-
 BOOL ExecuteCommand(CString command, CString& output)
 {
     DWORD exitCode = 0;

@@ -4,12 +4,8 @@
 // has ended or the run's time limit has passed; never call it on the user-interface thread.
 #include <windows.h>
 
+#include "framework/Paths.h"
 #include "framework/String.h"
-
-// The system folder (no trailing backslash) and the command interpreter inside it. Only programs
-// from there run: nothing placed beside the tool or in the current directory is ever started.
-CString SystemFolder();
-CString SystemInterpreterPath();
 
 // The longest command line the runner takes, terminator included; a longer one fails whole.
 constexpr size_t kCommandLineChars = 2048;

@@ -1,6 +1,7 @@
 // The tool removes itself from the folder it was started from, after it has been closed the normal
-// way: its own files only, the folder only when nothing else is left in it, nothing beside it, and
-// nothing at all from a path the command interpreter would rewrite.
+// way: its own files (its read-me among them) only, the folder only when nothing else is left in it,
+// nothing beside it, never a drive's root, and nothing at all from a path the command interpreter
+// would rewrite.
 #include <gtest/gtest.h>
 
 #include "ToolDriver.h"
@@ -12,15 +13,17 @@ struct Removal {
     const wchar_t* folder;  // the folder the tool is started from
     bool userFile;          // the folder also holds a file of the user's
     bool toolFilesGo;
+    wchar_t drive;          // started from the root of this drive, mapped onto the folder
 
     friend void PrintTo(const Removal& removal, std::ostream* out) { *out << removal.name; }
 };
 
 const Removal kRemovals[] = {
     // Blanks, brackets and "&" must reach the removal as one path: "测试" and "x" lie beside it.
-    {"OddName", L"测试 工具 (1) & x", false, true},
-    {"SharedFolder", L"下载", true, true},
-    {"Percent", L"工具 %TEMP% 100%", false, false},
+    {"OddName", L"测试 工具 (1) & x", false, true, 0},
+    {"SharedFolder", L"下载", true, true, 0},
+    {"Percent", L"工具 %TEMP% 100%", false, false, 0},
+    {"DriveRoot", L"U盘", true, true, L'P'},
 };
 
 class ToolRemoval : public testing::TestWithParam<Removal> {};
@@ -30,14 +33,17 @@ TEST_P(ToolRemoval, AfterANormalCloseOnlyTheToolsFilesGo)
     const Removal& removal = GetParam();
     ToolSetup setup;
     setup.folderName = removal.folder;
+    setup.drive = removal.drive;
     ToolRun tool(setup);
     const CString sentinels[] = {tool.Beside(L"测试"), tool.Beside(L"x")};
     for (const CString& sentinel : sentinels) ASSERT_TRUE(CreateDirectoryW(sentinel.c_str(), nullptr));
-    const CString userFile = tool.Folder() + L"\\notes.txt";
+    // A read-me of the user's under the common name stays; the tool's own goes.
+    const CString userFile = tool.Folder() + L"\\说明.txt";
     if (removal.userFile) WriteBytes(userFile, "the user's own");
+    WriteBytes(tool.Folder() + L"\\PalluxAMD屏闪修复工具使用说明.txt", "the package's read-me");
     const std::vector<CString> before = tool.FolderContents();
 
-    ASSERT_EQ(tool.CloseAsUser(), 0);
+    ASSERT_EQ(tool.CloseAsUser(), 0) << "the tool did not show its panel, or did not end when closed";
     CHandle removing = tool.RunningChild();
     if (removal.toolFilesGo) {
         ASSERT_TRUE(removing) << "no removal started";
@@ -48,7 +54,7 @@ TEST_P(ToolRemoval, AfterANormalCloseOnlyTheToolsFilesGo)
     }
 
     std::vector<CString> left;
-    if (removal.userFile) left.push_back(L"notes.txt");
+    if (removal.userFile) left.push_back(L"说明.txt");
     if (!removal.toolFilesGo) left = before;
     EXPECT_EQ(tool.FolderContents(), left);
     EXPECT_EQ(IsFolder(tool.Folder()), !left.empty()) << "the folder itself";

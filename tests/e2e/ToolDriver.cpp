@@ -1,6 +1,7 @@
 #include "ToolDriver.h"
 
 #include <tlhelp32.h>
+#include <winioctl.h>
 
 #include <sstream>
 #include <stdexcept>
@@ -10,6 +11,39 @@ namespace {
 void SetScreenDpi(DWORD dpi)
 {
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+}
+
+// Maps drive `letter` onto `folder`, or removes the mapping when that is null, the way Wine's own
+// configuration does: through its mount manager, which keeps the prefix's drive links.
+bool MapDrive(wchar_t letter, const wchar_t* folder)
+{
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    std::unique_ptr<char, void (*)(char*)> unixPath(folder != nullptr && toUnix != nullptr ? toUnix(folder) : nullptr,
+                                                    [](char* path) { HeapFree(GetProcessHeap(), 0, path); });
+    if (folder != nullptr && unixPath == nullptr) return false;
+    struct UnixDrive {
+        ULONG size, type, fsType;
+        DWORD serial;
+        ULONGLONG unixDevice;
+        WCHAR letter;
+        USHORT mountPointOffset, deviceOffset, labelOffset;
+    };
+    std::string request(sizeof(UnixDrive), '\0');
+    auto* drive = reinterpret_cast<UnixDrive*>(request.data());
+    drive->type = folder != nullptr ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+    drive->letter = static_cast<WCHAR>(letter | 0x20);
+    if (folder != nullptr) {
+        drive->mountPointOffset = static_cast<USHORT>(request.size());
+        request.append(unixPath.get()).push_back('\0');
+    }
+    reinterpret_cast<UnixDrive*>(request.data())->size = static_cast<ULONG>(request.size());
+    CHandle manager(CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    const DWORD defineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+    return manager && DeviceIoControl(manager.Get(), defineUnixDrive, request.data(), static_cast<DWORD>(request.size()),
+                                      nullptr, 0, nullptr, nullptr);
 }
 
 }  // namespace
@@ -35,7 +69,13 @@ ToolRun::ToolRun(const ToolSetup& setup)
         WriteBytes(m_folder + L"\\QueltoFeedbackInformation.ini", bytes);
     }
     SetScreenDpi(setup.dpi);
-    m_program = std::make_unique<CStartedProgram>(m_folder + L"\\RapimendPalluxAMDFlashScreenRepair.exe");
+    CString startedFolder = m_folder;
+    if (setup.drive != 0) {
+        if (!MapDrive(setup.drive, m_folder.c_str())) throw std::runtime_error("cannot map a drive onto the tool's folder");
+        m_drive = setup.drive;
+        startedFolder = CString(1, setup.drive) + L":";
+    }
+    m_program = std::make_unique<CStartedProgram>(startedFolder + L"\\RapimendPalluxAMDFlashScreenRepair.exe");
     if (!m_program->Started()) throw std::runtime_error("the tool did not start");
     m_processId = GetProcessId(m_program->Process());
 }
@@ -43,6 +83,7 @@ ToolRun::ToolRun(const ToolSetup& setup)
 ToolRun::~ToolRun()
 {
     m_program.reset();
+    if (m_drive != 0) MapDrive(m_drive, nullptr);
     SetScreenDpi(96);
 }
 

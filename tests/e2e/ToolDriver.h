@@ -31,6 +31,7 @@ struct ToolSetup {
     CString libraryKeys;           // extra lines of the settings' [Library] section
     CString librarySettings;       // extra lines of the library's settings file
     DWORD dpi = 96;
+    wchar_t drive = 0;             // when set, the folder is mapped as this drive and the tool started at its root
     const wchar_t* windowsVersion = nullptr;  // Wine's version for the tool alone ("win7", "win81")
 };
 
@@ -77,6 +78,7 @@ private:
     ScratchFolder m_scratch;
     WineProgramSetting m_windowsVersion;
     CString m_folder;
+    wchar_t m_drive = 0;
     std::unique_ptr<CStartedProgram> m_program;
     DWORD m_processId = 0;
 };

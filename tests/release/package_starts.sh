@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The release package of one architecture (made by scripts/package), unpacked into a scratch folder
 # of the Wine prefix: its names are marked UTF-8, it holds exactly the tool, the companion library and
-# the read-me, and the tool started from there shows its panel. Skipped (77) when there is no package yet.
+# the read-me, the tool started from there shows its panel, and once closed it leaves no folder behind.
+# Skipped (77) when there is no package yet.
 # Usage: package_starts.sh <x64|x86> <release_tests.exe>
 set -euo pipefail
 arch="$1"
@@ -16,11 +17,14 @@ if [ "${#packages[@]}" -ne 1 ]; then
 fi
 
 "$project_root/scripts/zip-utf8-names" --check "${packages[0]}"
-scratch=$(mktemp -d "$WINEPREFIX/drive_c/pallux-package-XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
+unpacked=$(mktemp -d "$WINEPREFIX/drive_c/pallux-package-XXXXXX")
+trap 'rm -rf "$unpacked"' EXIT
+# Unpacked into a folder of its own, as a user unpacks it: that folder goes with the tool.
+scratch="$unpacked/PalluxAMD屏闪修复工具"
+mkdir "$scratch"
 unzip -q "${packages[0]}" -d "$scratch"
 
-expected=$(printf '%s\n' QueltoFeedbackInformation.dll RapimendPalluxAMDFlashScreenRepair.exe 说明.txt)
+expected=$(printf '%s\n' QueltoFeedbackInformation.dll RapimendPalluxAMDFlashScreenRepair.exe PalluxAMD屏闪修复工具使用说明.txt)
 found=$(cd "$scratch" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort)
 if [ "$found" != "$(printf '%s\n' "$expected" | LC_ALL=C sort)" ]; then
   printf 'the package holds:\n%s\nexpected:\n%s\n' "$found" "$expected"
