@@ -1,6 +1,6 @@
 // Run only by restart_accepted.sh, in a scratch prefix of its own: "是" on the restart question
 // records the answer and restarts, which ends every program of the prefix, this one included. The
-// script reads what was left behind.
+// script reads what was left behind: the tool's files go with the restart, the user's note stays.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -15,6 +15,7 @@ TEST(RestartAccepted, DISABLED_YesRecordsTheAnswerAndRestarts)
     const char* report = std::getenv("PALLUX_RESTART_REPORT");
     ASSERT_NE(report, nullptr) << "run by restart_accepted.sh only";
     ToolRun tool;
+    WriteBytes(tool.Folder() + L"\\notes.txt", "the user's own");
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
     ClickControl(panel, IDC_REPAIR);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # "是" on the restart question, for real: in a fresh scratch prefix (a forced restart ends every
 # program of its prefix), removed on every way out. Passes when the journal holds exactly one
-# CustomerFeedbackEx answer=1 whose time is within 5 s of the click, and the prefix's programs end.
+# CustomerFeedbackEx answer=1 whose time is within 5 s of the click, the prefix's programs end, and
+# the restart deleted the tool's files from its folder (Wine carries out the deletions registered
+# for the next start of the system as it restarts) and kept the user's note there.
 set -u
 e2e="$1"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env"
@@ -41,4 +43,7 @@ answer=$(printf '%s' "$line" | tr '\t' '\n' | sed -n 's/^answer=//p' | tr -d '\r
 time=$(printf '%s' "$line" | tr '\t' '\n' | sed -n 's/^time=//p' | tr -d '\r')
 [ "$answer" = 1 ] || fail "answer=$answer, expected 1"
 diff=$((time - clicked)); [ "${diff#-}" -le 5 ] || fail "time $time is $diff s from the click at $clicked"
-echo "restart accepted: one answer 1 at the click's time, and the prefix's programs ended"
+folder="${journal%-journal.txt}"
+left=$(cd "$folder" 2>/dev/null && ls -A)
+[ "$left" = notes.txt ] || fail "the tool's folder holds after the restart: ${left:-nothing at all}"
+echo "restart accepted: one answer 1 at the click's time, the prefix's programs ended, the tool's files went"
