@@ -83,15 +83,12 @@ LRESULT CRapimendPalluxAMDFlashScreenRepairDlg::WindowProc(UINT message, WPARAM 
 void CRapimendPalluxAMDFlashScreenRepairDlg::OnClose()
 {
     auto* content = static_cast<CPalluxAMDFlashScreenRepairDlg*>(m_pContentDlg.get());
-    if (m_bClosing || (content != nullptr && content->IsRepairRunning())) return;
+    // While a prompt of this window stands the window is disabled, and a close aimed at it (Task
+    // Manager's "End task", another program) waits: asked over the prompt, the question would end
+    // this window under the prompt's loop, leaving a process with nothing on screen.
+    if (m_bClosing || !IsWindowEnabled() || (content != nullptr && content->IsRepairRunning())) return;
     m_bClosing = true;
-    if (content != nullptr && content->m_hWnd != nullptr) {
-        // The window is closing: it leaves the screen now and the question stands alone. Left
-        // behind it, the panel can end up stacked over the question (as under Wine) and take its
-        // clicks, and the tool could then not be closed at all.
-        content->ShowWindow(SW_HIDE);
-        ShowWindow(SW_HIDE);
-        content->AskWhetherSolved();
-    }
+    // The window stays in place, disabled, under the question, and keeps its taskbar button.
+    if (content != nullptr && content->m_hWnd != nullptr) content->AskWhetherSolved();
     OnCancel();
 }

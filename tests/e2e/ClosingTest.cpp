@@ -1,6 +1,7 @@
-// Closing the tool: the problem-solved dialog comes first; "更多方案" opens its page each time and
-// keeps the dialog, clicks in the answer buttons' margins do nothing, and each way out records
-// exactly one answer and the feedback question, and the tool ends.
+// Closing the tool, with the close button or Alt+F4 after a minimise and restore: the problem-solved
+// dialog comes first, over the main window, which keeps the tool's taskbar button; "更多方案" opens
+// its page each time and keeps the dialog, clicks in the answer buttons' margins do nothing, and each
+// way out records exactly one answer and the feedback question, and the tool ends.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -12,7 +13,20 @@ namespace {
 struct Ending {
     int button;
     const char* answer;
+    bool byKeys;  // minimised and restored first, then closed with Alt+F4
 };
+
+// The visible windows of the process that Windows gives a taskbar button (and an Alt+Tab entry).
+size_t TaskbarButtons(DWORD processId)
+{
+    size_t buttons = 0;
+    for (HWND window : VisibleWindows(processId)) {
+        const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+        const bool appWindow = GetWindow(window, GW_OWNER) == nullptr || (exStyle & WS_EX_APPWINDOW);
+        if (appWindow && !(exStyle & WS_EX_TOOLWINDOW)) ++buttons;
+    }
+    return buttons;
+}
 
 class Closing : public testing::TestWithParam<Ending> {};
 
@@ -21,9 +35,21 @@ TEST_P(Closing, MoreSolutionsAndTheMarginsKeepTheDialogAndEachAnswerIsRecordedOn
     ToolRun tool;
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    ClickControl(panel, IDC_CLOSE);
+    if (GetParam().byKeys) {
+        HWND shell = ToolRun::ShellOf(panel);
+        ClickControl(panel, IDC_MINIMIZE);
+        ASSERT_TRUE(WaitUntil([&] { return IsIconic(shell) && !IsWindowVisible(panel); }));
+        PostMessageW(shell, WM_SYSCOMMAND, SC_RESTORE, 0);  // as the taskbar does
+        ASSERT_TRUE(WaitUntil([&] { return !IsIconic(shell) && IsWindowVisible(panel); }));
+        Settle(panel);
+        SendKeys({VK_MENU, VK_F4});
+    } else {
+        ClickControl(panel, IDC_CLOSE);
+    }
     HWND dialog = tool.FeedbackDialog();
     ASSERT_NE(dialog, nullptr) << "closing the main window did not ask whether the problem was solved";
+    EXPECT_TRUE(IsWindowVisible(panel)) << "the main window left the screen under the question";
+    EXPECT_EQ(TaskbarButtons(tool.ProcessId()), 1u) << "while the question stands the tool must keep one taskbar button";
     for (size_t opened = 1; opened <= 2; ++opened) {
         ClickControl(dialog, IDC_MORE_SOLUTIONS);
         ASSERT_TRUE(WaitUntil([&] { return tool.JournalLines("OpenUrl").size() == opened; }))
@@ -51,8 +77,8 @@ TEST_P(Closing, MoreSolutionsAndTheMarginsKeepTheDialogAndEachAnswerIsRecordedOn
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, Closing,
-                         testing::Values(Ending{IDC_SOLVED, "1"}, Ending{IDC_UNSOLVED, "2"},
-                                         Ending{IDC_FEEDBACK_CLOSE, "3"}),
+                         testing::Values(Ending{IDC_SOLVED, "1", false}, Ending{IDC_UNSOLVED, "2", true},
+                                         Ending{IDC_FEEDBACK_CLOSE, "3", false}),
                          [](const testing::TestParamInfo<Ending>& info) { return std::string("answer") + info.param.answer; });
 
 }  // namespace

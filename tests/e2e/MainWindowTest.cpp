@@ -200,6 +200,8 @@ TEST(MainWindow, AboutBoxMinimiseAndRestore)
 
     HWND about = OpenAboutBox(tool);
     ASSERT_NE(about, nullptr) << "no about box";
+    PostMessageW(shell, WM_CLOSE, 0, 0);  // waits for the box, which stays and works
+    EXPECT_EQ(tool.FeedbackDialog(1000), nullptr) << "a close aimed at the main window asked over the about box";
     EXPECT_NE(FindWindowExW(about, nullptr, L"Static", L"RapimendPalluxAMDFlashScreenRepair，1.0 版"), nullptr);
     ClickControl(about, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "the about box stayed";
