@@ -4,7 +4,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
-// The frame is 410 × 611 around the 400 × 600 panel; the pair centres itself on the screen at the
+// The frame is 410 × 611 around the 400 × 600 panel; the pair centres itself on the work area at the
 // scale it reads from the screen.
 const PairLayout kMainPairLayout = {IDD_MAIN_SHELL, IDB_MAIN_FRAME, {410, 611}, {5, 4, 5, 7}, true, FALSE, true};
 

@@ -1,5 +1,7 @@
 #include "mainwnd/WindowPair.h"
 
+#include <algorithm>
+
 #include "controls/ImageDraw.h"
 #include "controls/PngResource.h"
 #include "framework/Gdi.h"
@@ -125,6 +127,20 @@ LRESULT CLayeredContentDlg::OnDestroy()
 
 // ---- shell --------------------------------------------------------------------------------------
 
+namespace {
+// The work area (the screen without the taskbar) of the monitor the user started the tool on: the
+// one under the cursor, which has just double-clicked it.
+CRect StartingWorkArea()
+{
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &info)) return CRect(info.rcWork);
+    return CRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+}  // namespace
+
 CLayeredShellDlg::CLayeredShellDlg(const PairLayout& layout, CWnd* parent)
     : CDialog(layout.shellTemplate, parent), m_bMoveContent(layout.moveContentAtStart), m_layout(layout)
 {
@@ -148,9 +164,12 @@ BOOL CLayeredShellDlg::OnInitDialog()
     const double s = m_fScale;
     const CSize size(Trunc(m_layout.frame.cx * s), Trunc(m_layout.frame.cy * s));
     CRect target = GetWindowRect();
-    if (m_layout.centreOnScreen) {
-        const int left = GetSystemMetrics(SM_CXSCREEN) / 2 - Trunc(m_layout.frame.cx * s / 2);
-        const int top = GetSystemMetrics(SM_CYSCREEN) / 2 - Trunc(m_layout.frame.cy * s / 2);
+    if (m_layout.centreOnWorkArea) {
+        const CRect work = StartingWorkArea();
+        // Taller or wider than the work area (a small screen at a large scale), the pair keeps its
+        // top edge and title band inside it, where the user can reach and drag them.
+        const int left = std::max(work.left, work.left + work.Width() / 2 - Trunc(m_layout.frame.cx * s / 2));
+        const int top = std::max(work.top, work.top + work.Height() / 2 - Trunc(m_layout.frame.cy * s / 2));
         target = CRect(left, top, left + size.cx, top + size.cy);
     } else {
         target.right = target.left + size.cx;

@@ -14,8 +14,8 @@ struct PairLayout {
     UINT frameImage;
     SIZE frame;     // the frame is drawn at trunc(frame · scale)
     RECT insets;    // the content's margins inside the shell: left, top, right, bottom
-    bool centreOnScreen;  // true: the pair places itself centred on the primary screen;
-                          // false: the dialog framework centres the shell over its owner
+    bool centreOnWorkArea;  // true: the pair places itself centred on the work area of the monitor
+                            // it starts on; false: the dialog framework centres the shell over its owner
     BOOL moveContentAtStart;  // the shell's own moves carry the content until the content leads
     bool measuresScale;       // true: the shell reads the screen's DPI; false: its caller sets m_fScale
 };

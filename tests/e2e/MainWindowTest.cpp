@@ -1,9 +1,13 @@
-// The main window as a user meets it: where every control sits at 96, 120 and 144 DPI, the links
+// The main window as a user meets it: where it opens on the work area and where every control sits
+// at 96, 120 and 144 DPI, the links
 // and what they ask of the companion library, the hover colour of the agreement link, the keys that
 // must not close anything, the about box, minimising and restoring.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
+#include <thread>
 
 #include "ToolDriver.h"
 #include "framework/Gdi.h"
@@ -23,12 +27,49 @@ int TextWidth(const wchar_t* text, DWORD dpi)
     return extent.cx;
 }
 
+// A window of the taskbar's class across the bottom of the screen from `top` down: Wine's desktop, as
+// Windows does, leaves what it covers out of the work area. It has a thread of its own, so it
+// answers whatever is sent to it.
+class StandInTaskbar {
+public:
+    explicit StandInTaskbar(int top) : m_thread([this, top] { Run(top); })
+    {
+        WaitUntil([&] { return m_window.load() != nullptr; });
+    }
+    ~StandInTaskbar()
+    {
+        PostMessageW(m_window, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+
+private:
+    void Run(int top)
+    {
+        WNDCLASSW taskbar{};
+        taskbar.lpfnWndProc = DefWindowProcW;
+        taskbar.lpszClassName = L"Shell_TrayWnd";
+        RegisterClassW(&taskbar);
+        HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"Shell_TrayWnd", L"", WS_POPUP | WS_VISIBLE, 0,
+                                      top, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - top, nullptr,
+                                      nullptr, nullptr, nullptr);
+        m_window = window;
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+        DestroyWindow(window);
+    }
+
+    std::atomic<HWND> m_window{nullptr};
+    std::thread m_thread;
+};
+
 // Worked out by hand from the layout's formulas with the single-precision scale (1.2f and 1.44f are
 // a hair above 1.2 and 1.44). The check box, the agreement link and the feedback link also depend
 // on measured text widths: the check box ends at boxRight + 2·n, n = (width of the agreement's
 // text) / 14, and the feedback link is feedbackExtra wider than its text.
 struct Layout {
     DWORD dpi;
+    int taskbarTop;  // 0: no taskbar
+    int shellTop;    // centred on the work area; at its top when taller than that
     CSize client;
     CRect close, minimise, version, repair, moreTools;
     int boxLeft, boxRight, linksTop, linksBottom, feedbackExtra;
@@ -37,11 +78,11 @@ struct Layout {
 };
 
 const Layout kLayouts[] = {
-    {96, {400, 600}, {368, 0, 394, 34}, {340, 0, 366, 34}, {188, 16, 348, 31}, {58, 240, 342, 325},
+    {96, 700, 45, {400, 600}, {368, 0, 394, 34}, {340, 0, 366, 34}, {188, 16, 348, 31}, {58, 240, 342, 325},
      {45, 540, 103, 558}, 8, 26, 575, 595, 12},
-    {120, {479, 719}, {441, 0, 472, 40}, {407, 0, 438, 40}, {225, 19, 417, 37}, {69, 288, 409, 390},
+    {120, 724, 0, {479, 719}, {441, 0, 472, 40}, {407, 0, 438, 40}, {225, 19, 417, 37}, {69, 288, 409, 390},
      {54, 647, 123, 668}, 9, 30, 688, 712, 12},
-    {144, {575, 863}, {530, 0, 567, 48}, {488, 0, 525, 48}, {270, 23, 500, 44}, {83, 345, 491, 467},
+    {144, 0, 73, {575, 863}, {530, 0, 567, 48}, {488, 0, 525, 48}, {270, 23, 500, 44}, {83, 345, 491, 467},
      {64, 777, 147, 802}, 11, 36, 826, 854, 13},
 };
 
@@ -50,12 +91,17 @@ class MainWindowLayout : public testing::TestWithParam<Layout> {};
 TEST_P(MainWindowLayout, EveryControlSitsWhereTheScaleSays)
 {
     const Layout& want = GetParam();
+    std::optional<StandInTaskbar> taskbar;
+    if (want.taskbarTop != 0) taskbar.emplace(want.taskbarTop);
     ToolSetup setup;
     setup.dpi = want.dpi;
     ToolRun tool(setup);
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
 
+    const CRect shell = WindowRectOf(ToolRun::ShellOf(panel));
+    EXPECT_EQ(shell.top, want.shellTop);
+    EXPECT_EQ(shell.left + shell.right, GetSystemMetrics(SM_CXSCREEN)) << "not centred across the screen";
     const CRect client = ClientRectOnScreen(panel);
     EXPECT_EQ(client.Width(), want.client.cx);
     EXPECT_EQ(client.Height(), want.client.cy);
