@@ -10,21 +10,13 @@
 #include <thread>
 
 #include "ToolDriver.h"
-#include "framework/Gdi.h"
 
 namespace {
 
-// The width of `text` in the panel's dialog font ("宋体" at 10 points) at `dpi`.
+// The width of `text` in the panel's dialog font at `dpi`.
 int TextWidth(const wchar_t* text, DWORD dpi)
 {
-    CFont font(CreateFontW(-MulDiv(10, static_cast<int>(dpi), 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
-                           GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_DONTCARE,
-                           L"宋体"));
-    CClientDC screen(nullptr);
-    CSelectObject select(screen.GetSafeHdc(), font.Get());
-    SIZE extent{};
-    GetTextExtentPoint32W(screen.GetSafeHdc(), text, static_cast<int>(wcslen(text)), &extent);
-    return extent.cx;
+    return TextExtent(text, dpi).cx;
 }
 
 // A window of the taskbar's class across the bottom of the screen from `top` down: Wine's desktop, as

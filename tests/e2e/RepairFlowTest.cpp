@@ -51,6 +51,7 @@ TEST_P(RepairFlow, TheAgreementGatesTheRepairAndOnlyAConfirmedOneTurnsTheFeature
         ClickControl(panel, IDC_REPAIR);
         HWND confirm = tool.PromptSaying(kConfirmText);
         ASSERT_NE(confirm, nullptr) << "no confirmation after the click on 一键修复";
+        EXPECT_TRUE(FitsPromptLabel(confirm, kConfirmText, GetParam())) << "a line of the text is cut off";
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(confirm, IDC_PROMPT_CANCEL)));
         ClickControl(confirm, button);
         if (button == IDC_PROMPT_OK) break;
@@ -62,6 +63,7 @@ TEST_P(RepairFlow, TheAgreementGatesTheRepairAndOnlyAConfirmedOneTurnsTheFeature
 
     HWND question = tool.PromptSaying(kRestartQuestion);
     ASSERT_NE(question, nullptr) << "no restart question after the repair";
+    EXPECT_TRUE(FitsPromptLabel(question, kRestartQuestion, GetParam())) << "a line of the text is cut off";
     EXPECT_EQ(RepairValue(), 0) << "the question came, but the registry was not changed";
     EXPECT_EQ(tool.ProgressPrompt(0), nullptr) << "the progress prompt stands over the question";
     ClickControl(question, IDC_PROMPT_CANCEL);  // "否"
@@ -140,7 +142,7 @@ TEST(RepairFlowRepeated, TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst
         << "handles held after the first repair only";
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpi, RepairFlow, testing::Values(96, 120),
+INSTANTIATE_TEST_SUITE_P(Dpi, RepairFlow, testing::Values(96, 120, 144),
                          [](const testing::TestParamInfo<DWORD>& info) { return std::to_string(info.param); });
 
 }  // namespace

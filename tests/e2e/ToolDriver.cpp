@@ -1,5 +1,7 @@
 #include "ToolDriver.h"
 
+#include "framework/Gdi.h"
+
 #include <tlhelp32.h>
 #include <winioctl.h>
 
@@ -147,6 +149,26 @@ std::vector<std::string> ToolRun::JournalLines(const char* exportName) const
     for (std::string line; std::getline(journal, line);)
         if ((line.substr(0, line.find_last_not_of('\r') + 1) + "\t").find(field) != std::string::npos) lines.push_back(line);
     return lines;
+}
+
+SIZE TextExtent(const wchar_t* text, DWORD dpi, int wrapWidth)
+{
+    CFont font(CreateFontW(-MulDiv(10, static_cast<int>(dpi), 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
+                           GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_DONTCARE,
+                           L"宋体"));
+    CClientDC screen(nullptr);
+    CSelectObject select(screen.GetSafeHdc(), font.Get());
+    RECT room{0, 0, wrapWidth, 0};
+    const UINT layout = wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE;
+    DrawTextW(screen.GetSafeHdc(), text, -1, &room, DT_CALCRECT | DT_NOPREFIX | layout);
+    return SIZE{room.right - room.left, room.bottom - room.top};
+}
+
+bool FitsPromptLabel(HWND prompt, const wchar_t* text, DWORD dpi)
+{
+    const CRect label = ControlRect(prompt, IDC_PROMPT_TEXT);
+    const SIZE needed = TextExtent(text, dpi, label.Width());
+    return needed.cx <= label.Width() && needed.cy <= label.Height();
 }
 
 std::string JournalField(const std::string& line, const char* name)

@@ -83,5 +83,11 @@ private:
     DWORD m_processId = 0;
 };
 
+// The room `text` takes in the tool's dialog font ("宋体" at 10 points) at `dpi`: on one line, or
+// wrapped at `wrapWidth` as the prompts wrap it.
+SIZE TextExtent(const wchar_t* text, DWORD dpi, int wrapWidth = 0);
+// Whether `text` fits the text label of prompt `prompt` whole at `dpi`: no line cut off.
+bool FitsPromptLabel(HWND prompt, const wchar_t* text, DWORD dpi);
+
 // The value of field `name` in a journal line ("" when the line has none).
 std::string JournalField(const std::string& line, const char* name);
