@@ -7,6 +7,7 @@ change of this file. The table PICTURES binds ids to sizes and pixel formats; `c
 output that differs from it.
 """
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -21,6 +22,8 @@ DOCS = os.path.join(ROOT, "docs")
 
 FONT_DIR = "/usr/share/fonts/opentype/noto"
 SC_INDEX = 2  # Noto Sans CJK SC inside the collection
+# The dialogs' 宋体 is drawn in a Song (Ming) face with its metrics, as the test prefix stands it in.
+SONG_FONT = "/usr/share/fonts/truetype/arphic/uming.ttc"  # index 0: AR PL UMing CN
 SS = 4  # supersampling for shapes; text is drawn at 1:1 so it stays crisp
 
 # The palette: one blue family, neutrals for text and panels.
@@ -113,10 +116,6 @@ def shadow(size, box, radius, blur, colour, opacity, offset=(0, 0)):
 
 def text(img, xy, s, size, colour, bold=False, anchor="la"):
     ImageDraw.Draw(img).text(xy, s, font=font(size, bold), fill=colour, anchor=anchor)
-
-
-def text_width(s, size, bold=False):
-    return round(font(size, bold).getlength(s))
 
 
 def lighten(colour, amount):
@@ -538,9 +537,39 @@ def place(img, pic, xy):
     img.alpha_composite(pic.convert("RGBA"), xy)
 
 
+SONG_LINE = 14  # the face's line height for 宋体 10 pt at 96 DPI, as Windows and Wine lay it out
+
+
+def song_font():
+    # 宋体 10 pt at 96 DPI is a 13-pixel character height, 14 pixels from one Chinese character to
+    # the next in this face.
+    return ImageFont.truetype(SONG_FONT, 14, index=0)
+
+
 def simsun_text(img, xy, s, colour, anchor="lm"):
-    # The dialogs use 宋体 10 pt (13 px at 96 DPI); the stand-in font is drawn at that size.
-    text(img, xy, s, 13, colour, False, anchor)
+    ImageDraw.Draw(img).text(xy, s, font=song_font(), fill=colour, anchor=anchor)
+
+
+def song_width(s):
+    return round(song_font().getlength(s))
+
+
+def wrapped(s, width):
+    """The lines `s` takes in the dialog font wrapped at `width` pixels, as the prompts wrap it: at
+    any Chinese character but not inside a Latin word nor before a closing mark, and at every line
+    break."""
+    lines = []
+    for paragraph in s.split("\n"):
+        line = ""
+        for unit in re.findall(r"[A-Za-z0-9]+|.", paragraph):
+            if line and song_width(line + unit) > width:
+                # A closing mark never starts a line: the character before it goes along.
+                carried = line[-1] if unit in "。，、！？；：" else ""
+                lines.append(line[:len(line) - len(carried)])
+                line = carried
+            line += unit
+        lines.append(line)
+    return lines
 
 
 def window_pair(shell, shell_size, content, content_size, offset):
@@ -562,13 +591,13 @@ def compose_main(p):
     place(img, p[151], (cx + 58, cy + 240))
     place(img, p[192], (cx + 45, cy + 540))
     agreement = "《Quelto服务工具使用许可协议》"
-    n = text_width("同意" + agreement, 13) // 14
+    n = song_width("同意" + agreement) // 14
     box_right = 8 + 16 + 2 * n + 2
     top = 600 - 25
     img.alpha_composite(p[140].crop((16, 0, 32, 16)), (cx + 8, cy + top + 2))
     simsun_text(img, (cx + 8 + 18, cy + top + 10), "同意", (0, 0, 0))
     simsun_text(img, (cx + box_right + 6, cy + top + 10), agreement, (92, 92, 255))
-    feedback_w = text_width("反馈问题", 13) + 4 + 2 + 6
+    feedback_w = song_width("反馈问题") + 4 + 2 + 6
     simsun_text(img, (cx + 400 - feedback_w - 6, cy + top + 10), "反馈问题", (92, 92, 255))
     return img
 
@@ -582,8 +611,8 @@ def compose_prompt(p, message, kind):
     else:
         place(img, p[ok], (cx + 96, cy + 107))
         place(img, p[cancel], (cx + 175, cy + 107))
-    for i, line in enumerate(message):
-        ImageDraw.Draw(img).text((cx + 10, cy + 40 + 15 * i), line, font=font(13), fill=(0, 0, 0))
+    for i, line in enumerate(wrapped(message, 306)):
+        ImageDraw.Draw(img).text((cx + 10, cy + 40 + SONG_LINE * i), line, font=song_font(), fill=(0, 0, 0))
     return img
 
 
@@ -617,10 +646,10 @@ def compose_states(p):
 def write_docs(p):
     os.makedirs(DOCS, exist_ok=True)
     compose_main(p).save(os.path.join(DOCS, "window-main.png"))
-    compose_prompt(p, ["本工具将修改注册表，关闭显卡驱动的面板自刷新功能。", "是否继续？"], 4).save(
+    compose_prompt(p, "以下修复操作涉及到修改系统注册表，操作前请确认电脑里的资料均已备份！", 4).save(
         os.path.join(DOCS, "window-prompt-confirm.png"))
-    compose_prompt(p, ["修复完成，建议您保存数据重新启动电脑再使用。现在就要", "重启吗？",
-                       "如果重启后仍有问题，与软件无关，建议联系当地Quelto售", "后服务网点解决，请了解。"], 2).save(
+    compose_prompt(p, "修复完成，建议您保存数据重新启动电脑再使用。现在就要重启吗？\n"
+                      "如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。", 2).save(
         os.path.join(DOCS, "window-prompt-restart.png"))
     compose_progress(p).save(os.path.join(DOCS, "window-progress.png"))
     compose_feedback(p).save(os.path.join(DOCS, "window-feedback.png"))
