@@ -59,5 +59,5 @@ void DrawTextIn(HDC dc, const CFont& font, COLORREF colour, const CString& text,
 
 void CBackgroundSlice::Draw(Gdiplus::Graphics& graphics, const RECT& client) const
 {
-    DrawBackgroundSlice(graphics, m_pImage, client, m_rcSlice);
+    DrawImagePart(graphics, m_pImage, client, m_rcSlice);
 }

@@ -8,6 +8,9 @@ class CDrawTextStatic : public CSkinLabel {
 public:
     void SetBackColor(COLORREF cr);
     void SetTextColors(COLORREF crNormal, COLORREF crHover);
+    // Layout modes, from the next paint: 0 word-wrapped left, 1 and 4 one line vertically centred
+    // left, 2 the same centred, 3 word-wrapped right; any other mode draws no text.
+    void SetAlignMode(int nMode) { m_nAlign = nMode; }
     // Hovered while the screen point lies in the label's window rectangle (right and bottom edges
     // outside); repaints only when that changes.
     void UpdateHover(int x, int y);
@@ -21,4 +24,5 @@ private:
     COLORREF m_crHover = RGB(0, 0, 255);
     COLORREF m_crBack = RGB(255, 255, 255);
     BOOL m_bHover = FALSE;
+    int m_nAlign = 0;
 };

@@ -14,8 +14,6 @@ public:
 
     // Takes a copy of the owner dialog's font for the text.
     void CreateFontFromParent();
-    // The layout mode, a number each label maps to DrawText flags; used from the next paint.
-    void SetAlignMode(int nMode) { m_nAlign = nMode; }
     void SetBackgroundImage(Gdiplus::Image* pImage) { m_background.SetImage(pImage); }
     void SetBackgroundRect(int left, int top, int right, int bottom) { m_background.SetRect(left, top, right, bottom); }
 
@@ -30,8 +28,6 @@ protected:
 
     void OnPaint(HDC dc) override;
     void PostNcDestroy() override;
-
-    int m_nAlign = 0;
 
 private:
     CFont m_font;

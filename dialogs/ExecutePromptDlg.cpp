@@ -1,6 +1,6 @@
 #include "dialogs/ExecutePromptDlg.h"
 
-#include "mainwnd/DisplayScale.h"
+#include "windowpair/DisplayScale.h"
 #include "repair/RepairMessages.h"
 #include "res/resource.h"
 

@@ -3,7 +3,7 @@
 // followed by dots that grow once a second. Only WM_CLOSE_EXECUTE_PROMPT ends it (with IDOK):
 // Esc, Enter and Alt+F4 do nothing, and it cannot be dragged.
 #include "controls/DrawStateInfoStatic.h"
-#include "mainwnd/WindowPair.h"
+#include "windowpair/WindowPair.h"
 
 class CExecutePromptChildDlg : public CLayeredContentDlg {
 public:

@@ -2,7 +2,7 @@
 
 #include "companion/FeedbackTime.h"
 #include "companion/ToolIdentity.h"
-#include "mainwnd/DisplayScale.h"
+#include "windowpair/DisplayScale.h"
 #include "res/resource.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "companion/FeedbackLibrary.h"
 #include "controls/ImageButton.h"
 #include "controls/PngButton.h"
-#include "mainwnd/WindowPair.h"
+#include "windowpair/WindowPair.h"
 
 class CProblemSolvingFeedbackChildDlg : public CLayeredContentDlg {
 public:

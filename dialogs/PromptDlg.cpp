@@ -1,10 +1,11 @@
 #include "dialogs/PromptDlg.h"
 
-#include "mainwnd/CustomMessages.h"
-#include "mainwnd/DisplayScale.h"
 #include "res/resource.h"
+#include "windowpair/DisplayScale.h"
 
 namespace {
+// The content hands the clicked answer to its shell: 1 for OK, 2 for Cancel.
+constexpr UINT WM_PROMPT_RESULT = WM_USER + 533;  // 0x615
 // The frame is drawn at 336 × 156 around the 326 × 146 panel; the framework centres the prompt
 // over its owner, and the caller hands over its scale.
 const PairLayout kPromptLayout = {IDD_PROMPT_SHELL, IDB_PROMPT_FRAME, {336, 156}, {5, 3, 5, 7}, false, TRUE, false};

@@ -4,7 +4,7 @@
 // the first button, IDCANCEL for the second, the close button, Esc and Alt+F4.
 #include "controls/DrawTextStatic.h"
 #include "controls/PngButton.h"
-#include "mainwnd/WindowPair.h"
+#include "windowpair/WindowPair.h"
 
 class CPromptChildDlg : public CLayeredContentDlg {
 public:

@@ -1,12 +1,14 @@
-// The main panel: its controls and their layout, the links, the drag band and the timers.
+// The main panel: its controls and their layout, the links, the drag band, the timers and the
+// prompts it opens.
+#include "mainwnd/MainPanel.h"
+
 #include "companion/ToolIdentity.h"
 #include "dialogs/FeedbackDlg.h"
+#include "dialogs/PromptDlg.h"
 #include "framework/Gdi.h"
-#include "mainwnd/CustomMessages.h"
-#include "mainwnd/DisplayScale.h"
-#include "mainwnd/MainWindow.h"
 #include "repair/RepairMessages.h"
 #include "res/resource.h"
+#include "windowpair/DisplayScale.h"
 
 namespace {
 // The window buttons take the rightmost 86 pixels of the top band; that part does not drag.
@@ -24,6 +26,11 @@ POINT PointOf(LPARAM lParam)
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 }  // namespace
+
+bool IsDialogEndingKey(const MSG* pMsg)
+{
+    return pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN);
+}
 
 CPalluxAMDFlashScreenRepairDlg::CPalluxAMDFlashScreenRepairDlg()
     : CLayeredContentDlg(IDD_MAIN_CONTENT, IDB_MAIN_BACKGROUND, kMainDragExclusion, TRUE)
@@ -301,4 +308,13 @@ void CPalluxAMDFlashScreenRepairDlg::OnPanelDestroy()
     KillTimer(kVersionCheckTimer);
     m_pExecutePromptDlg.reset();
     m_mouseHook.Uninstall();
+}
+
+INT_PTR CPalluxAMDFlashScreenRepairDlg::RunPrompt(const wchar_t* text, int kind, CWnd* parent)
+{
+    CPromptDlg prompt(parent);
+    prompt.m_fScale = m_fScale;
+    prompt.SetPromptText(text);
+    prompt.SetPromptKind(kind);
+    return prompt.DoModal();
 }

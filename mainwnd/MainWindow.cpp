@@ -8,11 +8,6 @@
 // scale it reads from the screen.
 const PairLayout kMainPairLayout = {IDD_MAIN_SHELL, IDB_MAIN_FRAME, {410, 611}, {5, 4, 5, 7}, true, FALSE, true};
 
-bool IsDialogEndingKey(const MSG* pMsg)
-{
-    return pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN);
-}
-
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 CRapimendPalluxAMDFlashScreenRepairDlg::CRapimendPalluxAMDFlashScreenRepairDlg(CWnd* parent)

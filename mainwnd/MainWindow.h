@@ -1,85 +1,9 @@
 #pragma once
 // The main window pair: the shell CRapimendPalluxAMDFlashScreenRepairDlg around the content panel
-// CPalluxAMDFlashScreenRepairDlg, which holds every control, runs the start-up checks and the
-// version check, and starts the repair.
-#include <memory>
-
-#include "companion/DllInfoStrings.h"
-#include "companion/FeedbackLibrary.h"
-#include "controls/CheckBoxBtn.h"
-#include "controls/DrawTextStatic.h"
-#include "controls/ImageButton.h"
-#include "controls/PngButton.h"
-#include "dialogs/ExecutePromptDlg.h"
-#include "mainwnd/MouseHook.h"
-#include "mainwnd/WindowPair.h"
-#include "repair/FlashScreenRepair.h"
+// (mainwnd/MainPanel.h), with the tool's icon, title and system menu, and the about box.
+#include "mainwnd/MainPanel.h"
 
 extern const PairLayout kMainPairLayout;
-
-class CPalluxAMDFlashScreenRepairDlg : public CLayeredContentDlg {
-public:
-    CPalluxAMDFlashScreenRepairDlg();
-    ~CPalluxAMDFlashScreenRepairDlg() override;
-
-    // Lent to the problem-solved dialog when the main window closes.
-    CFeedbackLibrary m_feedbackLib;
-    CDllInfoStrings m_strDllInfo;
-
-    // Runs the problem-solved dialog over this panel, lending it the library and its strings.
-    void AskWhetherSolved();
-
-    // The window must not close under a running repair, whose worker reports to this panel.
-    bool IsRepairRunning() const { return m_bRepairRunning; }
-
-protected:
-    BOOL OnInitDialog() override;
-    void DoDataExchange(CDataExchange* pDX) override;
-    // Esc and Enter never end the panel.
-    BOOL PreTranslateMessage(MSG* pMsg) override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void LayoutControls(BOOL bInit) override;
-
-    // The width in pixels of `text` in the font of `pWnd` on `dc`, or -1 without a window or DC.
-    int MeasureTextWidth(CWnd* pWnd, HDC dc, const CString& text) const;
-
-    // Start-up: each failing check shows its prompt and ends the process.
-    void RunStartupChecks();
-    [[noreturn]] void FailStartup(const wchar_t* text);
-    void OnVersionCheck();
-
-    // Panel input.
-    LRESULT OnNcHitTest(LPARAM lParam);
-    void OnLinkClick(LPARAM lParam);
-    void OnTimer(UINT_PTR id);
-    void OnPanelDestroy();
-    void OnBnClickedClose();
-    void OnBnClickedMinimize();
-    void OnBnClickedMoreTools();
-
-    // The repair.
-    void OnBnClickedAgree();
-    void OnBnClickedRepair();
-    LRESULT OnCloseExecutePrompt(WPARAM wParam, LPARAM lParam);
-    LRESULT OnRepairResult(WPARAM wParam, LPARAM lParam);
-    // A kind-3 or kind-4 (…) prompt over this panel at its scale; returns DoModal's result.
-    INT_PTR RunPrompt(const wchar_t* text, int kind, CWnd* parent = nullptr);
-
-    CRect m_rcClient;
-    CDrawTextStatic m_stcVersion;
-    CPngButton m_btnClose;
-    CPngButton m_btnMinimize;
-    CImageButton m_btnRepair;
-    CImageButton m_btnMoreTools;
-    CCheckBoxBtn m_chkAgree;
-    CDrawTextStatic m_stcAgreement;
-    CDrawTextStatic m_stcFeedback;
-    CMouseHook m_mouseHook;
-    CFlashScreenRepair m_repair;
-    std::unique_ptr<CExecutePromptDlg> m_pExecutePromptDlg;
-    // Set from the confirmed start of a repair until its result has been answered.
-    bool m_bRepairRunning = false;
-};
 
 class CRapimendPalluxAMDFlashScreenRepairDlg : public CLayeredShellDlg {
 public:
@@ -104,6 +28,3 @@ class CAboutDlg : public CDialog {
 public:
     CAboutDlg();
 };
-
-// Esc or Enter pressed: the key the main window swallows.
-bool IsDialogEndingKey(const MSG* pMsg);

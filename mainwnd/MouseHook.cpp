@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "framework/Handle.h"
-#include "mainwnd/CustomMessages.h"
 
 namespace {
 // One hook per process, whichever object installed it.

@@ -8,6 +8,9 @@
 // which can be busy in a modal prompt or a paint.
 #include <windows.h>
 
+// A left button press seen by the hook; wParam is WM_LBUTTONDOWN.
+constexpr UINT WM_HOOK_LBUTTONDOWN = WM_USER + 1000;  // 0x7E8
+
 class CMouseHook {
 public:
     CMouseHook();  // clears the process-wide target and hook, as a new main window starts afresh

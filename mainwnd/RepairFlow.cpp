@@ -3,9 +3,8 @@
 // question or the failure notice.
 #include "companion/FeedbackTime.h"
 #include "companion/ToolIdentity.h"
-#include "dialogs/PromptDlg.h"
 #include "framework/WinApp.h"
-#include "mainwnd/MainWindow.h"
+#include "mainwnd/MainPanel.h"
 #include "mainwnd/RepairFlowTexts.h"
 #include "repair/RepairMessages.h"
 

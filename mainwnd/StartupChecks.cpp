@@ -3,24 +3,14 @@
 #include <cstdlib>
 
 #include "companion/ToolIdentity.h"
-#include "dialogs/PromptDlg.h"
 #include "framework/Paths.h"
-#include "mainwnd/MainWindow.h"
+#include "mainwnd/MainPanel.h"
 
 namespace {
 const wchar_t kInitFailed[] = L"工具初始化失败";
 const wchar_t kUnsupportedSystem[] = L"此工具不支持当前系统";
 const wchar_t kNewerVersion[] = L"检测到当前工具有新的版本更新，请下载最新版本使用。";
 }  // namespace
-
-INT_PTR CPalluxAMDFlashScreenRepairDlg::RunPrompt(const wchar_t* text, int kind, CWnd* parent)
-{
-    CPromptDlg prompt(parent);
-    prompt.m_fScale = m_fScale;
-    prompt.SetPromptText(text);
-    prompt.SetPromptKind(kind);
-    return prompt.DoModal();
-}
 
 void CPalluxAMDFlashScreenRepairDlg::FailStartup(const wchar_t* text)
 {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "framework/Types.h"
-#include "mainwnd/WindowPair.h"
+#include "windowpair/WindowPair.h"
 #include "support/WindowProbe.h"
 
 class PairRunner {

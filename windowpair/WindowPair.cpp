@@ -1,11 +1,11 @@
-#include "mainwnd/WindowPair.h"
+#include "windowpair/WindowPair.h"
 
 #include <algorithm>
 
 #include "controls/ImageDraw.h"
 #include "controls/PngResource.h"
 #include "framework/Gdi.h"
-#include "mainwnd/DisplayScale.h"
+#include "windowpair/DisplayScale.h"
 
 // ---- content ------------------------------------------------------------------------------------
 

@@ -1,4 +1,4 @@
-#include "mainwnd/DisplayScale.h"
+#include "windowpair/DisplayScale.h"
 
 #include "framework/Gdi.h"
 
