@@ -13,18 +13,18 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "StartedProgram.h"
+#include "BenchDriver.h"
 
 namespace {
 
 struct Program {
     const char* label;
     const wchar_t* file;
-    WindowToFind window;
+    bool (*isShown)(HWND window);
 };
 
-const Program kBaseline{"baseline (bare dialog)", L"bare_dialog.exe", WindowToFind::AnyWindow};
-const Program kTool{"tool", L"RapimendPalluxAMDFlashScreenRepair.exe", WindowToFind::MainPanel};
+const Program kBaseline{"baseline (bare dialog)", L"bare_dialog.exe", [](HWND) { return true; }};
+const Program kTool{"tool", L"RapimendPalluxAMDFlashScreenRepair.exe", &IsMainPanel};
 constexpr DWORD kShowTimeoutMs = 60000;
 
 // User and kernel time of the process so far, in milliseconds.
@@ -40,8 +40,8 @@ double CpuMilliseconds(HANDLE process)
 double StartUp(const Program& program)
 {
     const double start = NowMs();
-    CStartedProgram started(BesideThisProgram(program.file));
-    const HWND window = started.WaitForVisibleWindow(program.window, kShowTimeoutMs);
+    BenchProgram started(BesideThisProgram(program.file));
+    const HWND window = started.WaitForWindow(program.isShown, kShowTimeoutMs);
     return window != nullptr ? NowMs() - start : -1;
 }
 
@@ -52,8 +52,8 @@ struct Idle {
 
 Idle IdleCpu(const Program& program, DWORD seconds)
 {
-    CStartedProgram started(BesideThisProgram(program.file));
-    if (started.WaitForVisibleWindow(program.window, kShowTimeoutMs) == nullptr) return Idle{};
+    BenchProgram started(BesideThisProgram(program.file));
+    if (started.WaitForWindow(program.isShown, kShowTimeoutMs) == nullptr) return Idle{};
     Sleep(1000);
     Idle figures;
     figures.untilShown = CpuMilliseconds(started.Process());

@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 #include <winioctl.h>
 
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
@@ -51,62 +52,98 @@ bool MapDrive(wchar_t letter, const wchar_t* folder)
 }  // namespace
 
 ToolRun::ToolRun(const ToolSetup& setup)
-    : m_windowsVersion(L"RapimendPalluxAMDFlashScreenRepair.exe", L"", L"Version", setup.windowsVersion)
+    : m_windowsVersion(kTool, L"", L"Version", setup.windowsVersion)
 {
-    m_folder = m_scratch / setup.folderName;
-    CreateDirectoryW(m_folder.c_str(), nullptr);
-    const CString built = ExecutableFolder();
-    if (!CopyFileW((built + L"\\" + setup.program).c_str(), (m_folder + L"\\RapimendPalluxAMDFlashScreenRepair.exe").c_str(),
-                   FALSE))
-        throw std::runtime_error("the built tool is missing");
-    if (setup.withLibrary) {
-        if (!CopyFileW((built + L"\\" + setup.library).c_str(), (m_folder + L"\\QueltoFeedbackInformation.dll").c_str(),
-                       FALSE))
-            throw std::runtime_error("the built companion library is missing");
-        const CString settings = L"[Library]\r\nOpenPages=0\r\n" + setup.libraryKeys + L"\r\n[Journal]\r\nPath=" +
-                                 JournalPath() + L"\r\n" + setup.librarySettings + L"\r\n";
-        // UTF-16 with its mark, so any folder name reads back whole.
-        std::string bytes = "\xFF\xFE";
-        bytes.append(reinterpret_cast<const char*>(settings.data()), settings.size() * sizeof(wchar_t));
-        WriteBytes(m_folder + L"\\QueltoFeedbackInformation.ini", bytes);
-    }
     SetScreenDpi(setup.dpi);
-    CString startedFolder = m_folder;
-    if (setup.drive != 0) {
-        if (!MapDrive(setup.drive, m_folder.c_str())) throw std::runtime_error("cannot map a drive onto the tool's folder");
-        m_drive = setup.drive;
-        startedFolder = CString(1, setup.drive) + L":";
+    CString program = setup.startAt;
+    if (program.empty()) {
+        m_folder = m_scratch / setup.folderName;
+        CreateDirectoryW(m_folder.c_str(), nullptr);
+        const CString built = ExecutableFolder();
+        std::vector<std::pair<CString, CString>> copies = setup.besideIt;
+        copies.emplace_back(setup.program, kTool);
+        if (setup.withLibrary) copies.emplace_back(setup.library, kCompanion);
+        for (const auto& [from, to] : copies)
+            if (!CopyFileW((built + L"\\" + from).c_str(), (m_folder + L"\\" + to).c_str(), FALSE))
+                throw std::runtime_error("a built file is missing");
+        if (setup.withLibrary) {
+            const CString settings = L"[Library]\r\nOpenPages=0\r\n" + setup.libraryKeys + L"\r\n[Journal]\r\nPath=" +
+                                     JournalPath() + L"\r\n" + setup.librarySettings + L"\r\n";
+            // UTF-16 with its mark, so any folder name reads back whole.
+            std::string bytes = "\xFF\xFE";
+            bytes.append(reinterpret_cast<const char*>(settings.data()), settings.size() * sizeof(wchar_t));
+            WriteBytes(m_folder + L"\\QueltoFeedbackInformation.ini", bytes);
+        }
+        program = m_folder + L"\\" + kTool;
+        if (setup.drive != 0) {
+            if (!MapDrive(setup.drive, m_folder.c_str())) throw std::runtime_error("cannot map a drive onto the tool's folder");
+            m_drive = setup.drive;
+            program = CString(1, setup.drive) + L":\\" + kTool;
+        }
+    } else {
+        m_folder = program.substr(0, program.rfind(L'\\'));
     }
-    m_program = std::make_unique<CStartedProgram>(startedFolder + L"\\RapimendPalluxAMDFlashScreenRepair.exe");
-    if (!m_program->Started()) throw std::runtime_error("the tool did not start");
-    m_processId = GetProcessId(m_program->Process());
+    m_process = StartProgram(program);
+    if (!m_process) throw std::runtime_error("the tool did not start");
+    m_processId = GetProcessId(m_process.Get());
 }
 
 ToolRun::~ToolRun()
 {
-    m_program.reset();
+    End();
     if (m_drive != 0) MapDrive(m_drive, nullptr);
     SetScreenDpi(96);
 }
 
-HWND ToolRun::WindowWithControl(int id, DWORD timeoutMs) const
+void ToolRun::End()
 {
-    HWND found = ::WindowWithControl(id, timeoutMs, m_processId);
+    if (!m_process) return;
+    TerminateProcess(m_process.Get(), 1);
+    WaitForSingleObject(m_process.Get(), 10000);
+}
+
+CHandle StartProgram(const CString& path)
+{
+    CString commandLine = L"\"" + path + L"\"";
+    // A program that crashes ends at once instead of waiting in the crash dialog (under Wine, its
+    // debugger); the started program inherits this.
+    SetErrorMode(GetErrorMode() | SEM_NOGPFAULTERRORBOX);
+    // Its output, and that of any debugger a crash starts, goes nowhere: nothing it leaves running
+    // holds on to this program's output.
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    const CHandle nowhere(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      &inheritable, OPEN_EXISTING, 0, nullptr));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nowhere.Get();
+    PROCESS_INFORMATION started{};
+    const CString folder = path.substr(0, path.rfind(L'\\'));
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                        &started))
+        return CHandle();
+    CHandle thread(started.hThread);
+    return CHandle(started.hProcess);
+}
+
+HWND ToolRun::Window(const std::function<bool(HWND)>& matches, DWORD timeoutMs) const
+{
+    HWND found = nullptr;
+    // A tool that has ended shows nothing more.
+    WaitUntil([&] {
+        for (HWND window : VisibleWindows(m_processId))
+            if (found == nullptr && matches(window)) found = window;
+        return found != nullptr || WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
+    }, timeoutMs);
     if (found == nullptr) return nullptr;
-    WaitForInputIdle(m_program->Process(), 5000);
+    WaitForInputIdle(m_process.Get(), 5000);
     Settle(found);
     return found;
 }
 
 HWND ToolRun::PromptSaying(const wchar_t* text, DWORD timeoutMs) const
 {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        HWND prompt = Prompt(0);
-        if (prompt != nullptr && TextOf(GetDlgItem(prompt, IDC_PROMPT_TEXT)) == text) found = prompt;
-        return found != nullptr;
-    }, timeoutMs);
-    return found;
+    return Window([text](HWND window) { return TextOf(GetDlgItem(window, IDC_PROMPT_TEXT)) == text; }, timeoutMs);
 }
 
 long ToolRun::CloseAsUser()
@@ -133,11 +170,11 @@ CHandle ToolRun::RunningChild() const
     return CHandle();
 }
 
-long ToolRun::WaitForExit(DWORD timeoutMs)
+long ToolRun::WaitForExit(DWORD timeoutMs) const
 {
     DWORD code = 0;
-    if (!m_program->WaitForExit(timeoutMs)) return -1;
-    GetExitCodeProcess(m_program->Process(), &code);
+    if (WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0) return -1;
+    GetExitCodeProcess(m_process.Get(), &code);
     return static_cast<long>(code);
 }
 

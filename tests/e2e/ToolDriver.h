@@ -1,14 +1,14 @@
 #pragma once
-// Drives the built tool as a user does: a scratch copy of its files, the tool started from there,
-// its windows found on screen, real clicks, and only what a user or the maker can see: the windows,
-// the registry value, the log file and the reference library's journal.
+// Drives the built tool as a user does: a scratch copy of its files (or an unpacked package), the
+// tool started from there, its windows found on screen, real clicks, and only what a user or the
+// maker can see: the windows, the registry value, the log file and the reference library's journal.
 #include <windows.h>
 
-#include <memory>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "StartedProgram.h"
 #include "framework/Handle.h"
 #include "framework/String.h"
 #include "res/resource.h"
@@ -22,17 +22,21 @@ inline constexpr wchar_t kRestartQuestion[] =
     L"如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。";
 inline constexpr wchar_t kFailedText[] = L"屏闪修复失败！";
 inline constexpr wchar_t kRestartRefused[] = L"重启失败，请手动重新启动电脑。";
+inline constexpr wchar_t kTool[] = L"RapimendPalluxAMDFlashScreenRepair.exe";
+inline constexpr wchar_t kCompanion[] = L"QueltoFeedbackInformation.dll";
 
 struct ToolSetup {
-    CString program = L"RapimendPalluxAMDFlashScreenRepair.exe";  // which built program to copy
+    CString program = kTool;       // which built program to copy
+    CString startAt;               // when set: the tool already in place there is started as it is
     CString folderName = L"tool";  // the scratch folder the tool is started from
     bool withLibrary = true;       // copy the reference companion library beside it
-    CString library = L"QueltoFeedbackInformation.dll";  // which built library, relative to the build's folder
+    CString library = kCompanion;  // which built library, relative to the build's folder
     CString libraryKeys;           // extra lines of the settings' [Library] section
     CString librarySettings;       // extra lines of the library's settings file
+    std::vector<std::pair<CString, CString>> besideIt;  // more built files to copy: from, to
     DWORD dpi = 96;
-    wchar_t drive = 0;             // when set, the folder is mapped as this drive and the tool started at its root
     const wchar_t* windowsVersion = nullptr;  // Wine's version for the tool alone ("win7", "win81")
+    wchar_t drive = 0;  // when set, the folder is mapped as this drive and the tool started at its root
 };
 
 class ToolRun {
@@ -49,24 +53,30 @@ public:
     CString JournalPath() const { return m_folder + L"-journal.txt"; }
     DWORD ProcessId() const { return m_processId; }
 
-    // The main panel: the visible window holding the repair button (waits for it).
+    // The tool's first visible top-level window that `matches`, once it has settled; null when none
+    // shows within the time or the tool has ended.
+    HWND Window(const std::function<bool(HWND)>& matches, DWORD timeoutMs = 10000) const;
+    // The visible window holding control `id`.
+    HWND WindowWithControl(int id, DWORD timeoutMs = 10000) const
+    {
+        return Window([id](HWND window) { return GetDlgItem(window, id) != nullptr; }, timeoutMs);
+    }
     HWND MainPanel(DWORD timeoutMs = 20000) const { return WindowWithControl(IDC_REPAIR, timeoutMs); }
-    // The visible window holding control `id` once it has settled, or null when none shows in time.
-    HWND WindowWithControl(int id, DWORD timeoutMs = 10000) const;
-    // The prompt showing now (its content panel), or null when none shows within the time.
     HWND Prompt(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_PROMPT_OK, timeoutMs); }
     HWND ProgressPrompt(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_STATE_TEXT, timeoutMs); }
     HWND FeedbackDialog(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_SOLVED, timeoutMs); }
-    // The prompt showing `text`, once it does; null when none does in time.
+    // The prompt showing `text`.
     HWND PromptSaying(const wchar_t* text, DWORD timeoutMs = 30000) const;
     // The shell around a content panel.
     static HWND ShellOf(HWND panel) { return GetWindow(panel, GW_OWNER); }
 
     // Waits for the process to end; its exit code, or -1 when it did not end in time.
-    long WaitForExit(DWORD timeoutMs = 20000);
+    long WaitForExit(DWORD timeoutMs = 20000) const;
     // Ends the tool as a user does: the close button, then the problem-solved dialog's close
     // button; the exit code, or -1 when it did not end.
     long CloseAsUser();
+    // Ends the process at once, as a crash would.
+    void End();
     // Whether the tool has loaded a module of this file name.
     bool HasLoaded(const wchar_t* name) const { return !LoadedModule(m_processId, name).empty(); }
     // A process the tool started that still runs (the removal of its folder), or none.
@@ -79,15 +89,18 @@ private:
     WineProgramSetting m_windowsVersion;
     CString m_folder;
     wchar_t m_drive = 0;
-    std::unique_ptr<CStartedProgram> m_program;
+    CHandle m_process;
     DWORD m_processId = 0;
 };
+
+// Starts `path` in its own folder, its output going nowhere; an empty handle when it cannot start.
+CHandle StartProgram(const CString& path);
+
+// The value of field `name` in a journal line ("" when the line has none).
+std::string JournalField(const std::string& line, const char* name);
 
 // The room `text` takes in the tool's dialog font ("宋体" at 10 points) at `dpi`: on one line, or
 // wrapped at `wrapWidth` as the prompts wrap it.
 SIZE TextExtent(const wchar_t* text, DWORD dpi, int wrapWidth = 0);
 // Whether `text` fits the text label of prompt `prompt` whole at `dpi`: no line cut off.
 bool FitsPromptLabel(HWND prompt, const wchar_t* text, DWORD dpi);
-
-// The value of field `name` in a journal line ("" when the line has none).
-std::string JournalField(const std::string& line, const char* name);

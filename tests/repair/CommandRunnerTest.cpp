@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "RepairTestSupport.h"
-#include "StartedProgram.h"
 #include "framework/Encoding.h"
 #include "framework/Handle.h"
 #include "repair/CommandRunner.h"

@@ -2,10 +2,12 @@
 
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <utility>
 
 #include "framework/Encoding.h"
 #include "framework/Handle.h"
@@ -26,6 +28,35 @@ void SetRepair(DWORD type, const void* data, DWORD size)
         throw std::runtime_error("cannot set the adapter's value");
 }
 
+CString ObjectTypeOf(HANDLE handle)
+{
+    alignas(8) BYTE buffer[512] = {};
+    ULONG length = 0;
+    if (NtQueryObject(handle, ObjectTypeInformation, buffer, sizeof buffer, &length) < 0) return L"?";
+    const auto* type = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(buffer);
+    return CString(type->TypeName.Buffer, type->TypeName.Length / sizeof(wchar_t));
+}
+
+HandleTable HandlesNow(DWORD processId)
+{
+    HandleTable live;
+    const CHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
+    if (!process) return live;
+    // The table is filled from its lowest free value, so a long run of empty values ends it.
+    int emptyInARow = 0;
+    for (ULONG_PTR value = 4; emptyInARow < 1024; value += 4) {
+        HANDLE copy = nullptr;
+        if (!DuplicateHandle(process.Get(), reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
+                             DUPLICATE_SAME_ACCESS)) {
+            ++emptyInARow;
+            continue;
+        }
+        const CHandle owned(copy);
+        emptyInARow = 0;
+        live[value] = ObjectTypeOf(copy);
+    }
+    return live;
+}
 }  // namespace
 
 ScratchFolder::ScratchFolder()
@@ -217,4 +248,22 @@ size_t RepairFailureRecords(CString* lastDetail)
         *lastDetail = last == std::string::npos ? CString(L"(no record)")
                                                 : WideFromCodePage(936, log.substr(from, log.find("\r\n", from) - from));
     return CountOccurrences(log, failure);
+}
+
+HandleTable LiveHandlesOf(DWORD processId)
+{
+    HandleTable now = HandlesNow(processId), before;
+    for (int reading = 0; reading < 50 && now != before; ++reading) {
+        Sleep(20);
+        before = std::exchange(now, HandlesNow(processId));
+    }
+    return now;
+}
+
+std::vector<std::string> HandlesOnlyIn(const HandleTable& these, const HandleTable& those)
+{
+    std::vector<std::string> listed;
+    for (const auto& [value, type] : these)
+        if (those.count(value) == 0) listed.push_back(std::to_string(value) + ":" + std::string(type.begin(), type.end()));
+    return listed;
 }

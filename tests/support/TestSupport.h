@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -59,6 +60,14 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
 // The handles the tool's owners hold right now, one count per kind.
 std::vector<long> LiveHandleCounts();
+
+// The live handles of process `processId`, value to object type, read from outside by copying each
+// value of its table (Wine reports no handle counts for a process); once two readings 20 ms apart
+// agree (at most about a second), since a thread that is just ending still holds its handle.
+using HandleTable = std::map<ULONG_PTR, CString>;
+HandleTable LiveHandlesOf(DWORD processId);
+// The handles of `these` whose values `those` does not hold, each as "value:type".
+std::vector<std::string> HandlesOnlyIn(const HandleTable& these, const HandleTable& those);
 
 // Wide strings and rectangles in test messages, as text.
 std::ostream& operator<<(std::ostream& out, const CString& text);

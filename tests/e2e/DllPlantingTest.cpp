@@ -1,7 +1,6 @@
 // A DLL planted beside the tool: the tool imports statically only the system's known DLLs, and in a
 // folder where someone has put a gdiplus.dll of their own it shows its panel with the system's GDI+
-// while the planted one stays unloaded. A program importing GDI+ the ordinary way, started in the
-// same folder, does load it, which shows the setup would catch the fault.
+// while the planted one stays unloaded.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,13 +12,10 @@
 #include <type_traits>
 #include <vector>
 
-#include "StartedProgram.h"
-#include "support/TestSupport.h"
+#include "ToolDriver.h"
 
 namespace {
 
-const wchar_t kTool[] = L"RapimendPalluxAMDFlashScreenRepair.exe";
-const wchar_t kCompanion[] = L"QueltoFeedbackInformation.dll";
 const wchar_t kImporter[] = L"static_gdiplus_importer.exe";
 
 // DLLs Windows 10 maps from its KnownDLLs section, never from a program's folder, and that the
@@ -86,50 +82,34 @@ bool IsInSystemFolder(const CString& path)
     return folder == Lower(CString(system, systemLength)) || (wow64Length > 0 && folder == Lower(CString(wow64, wow64Length)));
 }
 
-// A scratch folder holding the tool, its companion library, the ordinary importer and a planted
-// gdiplus.dll that leaves a marker when loaded.
-class PlantedGdiplus : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        for (const wchar_t* name : {kTool, kCompanion, kImporter})
-            ASSERT_TRUE(CopyFileW((ExecutableFolder() + L"\\" + name).c_str(), (m_folder / name).c_str(), FALSE)) << name;
-        ASSERT_TRUE(CopyFileW((ExecutableFolder() + L"\\planted\\gdiplus.dll").c_str(), (m_folder / L"gdiplus.dll").c_str(),
-                              FALSE));
-    }
-
-    CString Marker() const
-    {
-        const std::string bytes = ReadBytes(m_marker);
-        return CString(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-    }
-
-    ScratchFolder m_folder;
-    const CString m_marker = m_folder / L"gdiplus.dll.loaded";
-    // Wine looks for gdiplus.dll as Windows does, for the programs named: native before builtin, so
-    // that a gdiplus.dll in a program's folder wins over Wine's own. (WINEDLLOVERRIDES set here would
-    // not reach the programs started: Wine reads it from the environment it was started with.)
-    const WineProgramSetting m_toolSearch{kTool, L"DllOverrides", L"gdiplus", L"native,builtin"};
-    const WineProgramSetting m_importerSearch{kImporter, L"DllOverrides", L"gdiplus", L"native,builtin"};
-};
-
-TEST_F(PlantedGdiplus, TheToolShowsItsPanelWithTheSystemsGdiplus)
+// The tool, its companion library, the ordinary importer and a planted gdiplus.dll that leaves a
+// marker when loaded, in one folder. Wine looks for gdiplus.dll as Windows does, for the programs
+// named: native before builtin, so that a gdiplus.dll in a program's folder wins over Wine's own.
+// (WINEDLLOVERRIDES set here would not reach the programs started: Wine reads it from the
+// environment it was started with.)
+TEST(PlantedGdiplus, TheToolShowsItsPanelWithTheSystemsGdiplusWhileAnOrdinaryImportLoadsThePlantedOne)
 {
-    CStartedProgram tool(m_folder / kTool);
-    ASSERT_TRUE(tool.Started());
-    ASSERT_NE(tool.WaitForVisibleWindow(WindowToFind::MainPanel, 30000), nullptr) << "the tool did not show its panel";
-    const CString gdiplus = Lower(LoadedModule(GetProcessId(tool.Process()), L"gdiplus.dll"));
+    const WineProgramSetting toolSearch{kTool, L"DllOverrides", L"gdiplus", L"native,builtin"};
+    const WineProgramSetting importerSearch{kImporter, L"DllOverrides", L"gdiplus", L"native,builtin"};
+    ToolSetup setup;
+    setup.besideIt = {{kImporter, kImporter}, {L"planted\\gdiplus.dll", L"gdiplus.dll"}};
+    ToolRun tool(setup);
+    const CString marker = tool.Folder() + L"\\gdiplus.dll.loaded";
+    const auto loadedBy = [&] {
+        const std::string bytes = ReadBytes(marker);
+        return Lower(CString(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t)));
+    };
+    ASSERT_NE(tool.MainPanel(30000), nullptr) << "the tool did not show its panel";
+    const CString gdiplus = Lower(LoadedModule(tool.ProcessId(), L"gdiplus.dll"));
     EXPECT_TRUE(IsInSystemFolder(gdiplus)) << "GDI+ came from \"" << gdiplus << "\"";
     tool.End();
-    EXPECT_FALSE(FileExists(m_marker)) << "the planted gdiplus.dll was loaded by " << Marker();
-}
+    EXPECT_FALSE(FileExists(marker)) << "the planted gdiplus.dll was loaded by " << loadedBy();
 
-TEST_F(PlantedGdiplus, AnOrdinaryImportLoadsThePlantedDll)
-{
-    CStartedProgram importer(m_folder / kImporter);
-    ASSERT_TRUE(importer.WaitForExit(30000));
-    EXPECT_TRUE(Lower(Marker()) == Lower(m_folder / kImporter))
-        << "the planted DLL was not loaded (marker: \"" << Marker() << "\"): the setup proves nothing";
+    // The same folder catches an ordinary import, so the setup would catch the fault.
+    const CHandle importer = StartProgram(tool.Folder() + L"\\" + kImporter);
+    ASSERT_EQ(WaitForSingleObject(importer.Get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(loadedBy(), Lower(tool.Folder() + L"\\" + kImporter))
+        << "the planted DLL was not loaded by an ordinary import: the setup proves nothing";
 }
 
 }  // namespace

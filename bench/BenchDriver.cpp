@@ -1,0 +1,104 @@
+#include "BenchDriver.h"
+
+namespace {
+struct Search {
+    DWORD processId;
+    const std::function<bool(HWND)>* matches;
+    HWND found;
+};
+
+BOOL CALLBACK Visit(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != search->processId || !IsWindowVisible(window) || !(*search->matches)(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+void SendButton(DWORD flags)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+}  // namespace
+
+BenchProgram::BenchProgram(const CString& path)
+{
+    CString commandLine = L"\"" + path + L"\"";
+    const CString folder = path.substr(0, path.rfind(L'\\'));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &started))
+        return;
+    m_process.Reset(started.hProcess);
+    CHandle thread(started.hThread);
+    m_id = started.dwProcessId;
+}
+
+BenchProgram::~BenchProgram()
+{
+    if (!m_process) return;
+    TerminateProcess(m_process.Get(), 1);
+    WaitForSingleObject(m_process.Get(), 10000);
+}
+
+HWND BenchProgram::WaitForWindow(const std::function<bool(HWND)>& matches, DWORD timeoutMs) const
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (m_process) {
+        Search search{m_id, &matches, nullptr};
+        EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) return search.found;
+        if (WaitForSingleObject(m_process.Get(), 1) != WAIT_TIMEOUT || GetTickCount64() >= deadline) break;
+    }
+    return nullptr;
+}
+
+bool IsMainPanel(HWND window)
+{
+    if (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED) return false;
+    const HWND owner = GetWindow(window, GW_OWNER);
+    return owner != nullptr && GetWindow(owner, GW_OWNER) == nullptr;
+}
+
+bool ShowsText(HWND window, int id, const wchar_t* text)
+{
+    wchar_t shown[1024] = {};
+    const HWND control = GetDlgItem(window, id);
+    return control != nullptr && GetWindowTextW(control, shown, ARRAYSIZE(shown)) > 0 && wcscmp(shown, text) == 0;
+}
+
+void ClickControl(HWND dialog, int id)
+{
+    for (ULONGLONG until = GetTickCount64() + 2000; GetForegroundWindow() != dialog && GetTickCount64() < until;) Sleep(5);
+    RECT rect{};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    SendButton(MOUSEEVENTF_LEFTDOWN);
+    SendButton(MOUSEEVENTF_LEFTUP);
+}
+
+size_t LiveHandleCount(DWORD processId)
+{
+    const CHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
+    size_t count = 0;
+    // The table is filled from its lowest free value, so a long run of empty values ends it.
+    for (ULONG_PTR value = 4, emptyInARow = 0; process && emptyInARow < 1024; value += 4) {
+        HANDLE copy = nullptr;
+        if (!DuplicateHandle(process.Get(), reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
+                             DUPLICATE_SAME_ACCESS)) {
+            ++emptyInARow;
+            continue;
+        }
+        const CHandle owned(copy);
+        emptyInARow = 0;
+        ++count;
+    }
+    return count;
+}
