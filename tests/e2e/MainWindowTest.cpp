@@ -1,7 +1,7 @@
-// The main window as a user meets it: where it opens on the work area and where every control sits
-// at 96, 120 and 144 DPI, the links
-// and what they ask of the companion library, the hover colour of the agreement link, the keys that
-// must not close anything, the about box, minimising and restoring.
+// The main window as a user meets it: where it opens on the work area and where its controls sit at
+// 96, 120 and 144 DPI; the images of its buttons and box under the real mouse; the links and what
+// they ask of the companion library; the keys that must not close anything; the about box,
+// minimising, restoring and dragging, with a prompt centred over the window where it now stands.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,12 +12,6 @@
 #include "ToolDriver.h"
 
 namespace {
-
-// The width of `text` in the panel's dialog font at `dpi`.
-int TextWidth(const wchar_t* text, DWORD dpi)
-{
-    return TextExtent(text, dpi).cx;
-}
 
 // A window of the taskbar's class across the bottom of the screen from `top` down: Wine's desktop, as
 // Windows does, leaves what it covers out of the work area. It has a thread of its own, so it
@@ -55,32 +49,28 @@ private:
 };
 
 // Worked out by hand from the layout's formulas with the single-precision scale (1.2f and 1.44f are
-// a hair above 1.2 and 1.44). The check box, the agreement link and the feedback link also depend
-// on measured text widths: the check box ends at boxRight + 2·n, n = (width of the agreement's
-// text) / 14, and the feedback link is feedbackExtra wider than its text.
+// a hair above 1.2 and 1.44). The check box ends at boxRight + 2·n, n = (width of the agreement's
+// text in the dialog font) / 14.
 struct Layout {
     DWORD dpi;
     int taskbarTop;  // 0: no taskbar
     int shellTop;    // centred on the work area; at its top when taller than that
     CSize client;
-    CRect close, minimise, version, repair, moreTools;
-    int boxLeft, boxRight, linksTop, linksBottom, feedbackExtra;
+    CRect close, repair;
+    int boxLeft, boxRight, boxTop, boxBottom;
 
     friend void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.dpi << " DPI"; }
 };
 
 const Layout kLayouts[] = {
-    {96, 700, 45, {400, 600}, {368, 0, 394, 34}, {340, 0, 366, 34}, {188, 16, 348, 31}, {58, 240, 342, 325},
-     {45, 540, 103, 558}, 8, 26, 575, 595, 12},
-    {120, 724, 0, {479, 719}, {441, 0, 472, 40}, {407, 0, 438, 40}, {225, 19, 417, 37}, {69, 288, 409, 390},
-     {54, 647, 123, 668}, 9, 30, 688, 712, 12},
-    {144, 0, 73, {575, 863}, {530, 0, 567, 48}, {488, 0, 525, 48}, {270, 23, 500, 44}, {83, 345, 491, 467},
-     {64, 777, 147, 802}, 11, 36, 826, 854, 13},
+    {96, 700, 45, {400, 600}, {368, 0, 394, 34}, {58, 240, 342, 325}, 8, 26, 575, 595},
+    {120, 724, 0, {479, 719}, {441, 0, 472, 40}, {69, 288, 409, 390}, 9, 30, 688, 712},
+    {144, 0, 73, {575, 863}, {530, 0, 567, 48}, {83, 345, 491, 467}, 11, 36, 826, 854},
 };
 
 class MainWindowLayout : public testing::TestWithParam<Layout> {};
 
-TEST_P(MainWindowLayout, EveryControlSitsWhereTheScaleSays)
+TEST_P(MainWindowLayout, ItOpensOnTheWorkAreaWithItsControlsWhereTheScaleSays)
 {
     const Layout& want = GetParam();
     std::optional<StandInTaskbar> taskbar;
@@ -95,35 +85,54 @@ TEST_P(MainWindowLayout, EveryControlSitsWhereTheScaleSays)
     EXPECT_EQ(shell.top, want.shellTop);
     EXPECT_EQ(shell.left + shell.right, GetSystemMetrics(SM_CXSCREEN)) << "not centred across the screen";
     const CRect client = ClientRectOnScreen(panel);
-    EXPECT_EQ(client.Width(), want.client.cx);
-    EXPECT_EQ(client.Height(), want.client.cy);
-    const int n = TextWidth(L"同意《Quelto服务工具使用许可协议》", want.dpi) / 14;
-    const int feedbackWidth = TextWidth(L"反馈问题", want.dpi) + want.feedbackExtra;
-    const int boxRight = want.boxRight + 2 * n;
-    // The links are wide enough for their own texts.
-    EXPECT_LE(TextWidth(L"《Quelto服务工具使用许可协议》", want.dpi), 14 * n);
-    EXPECT_LE(TextWidth(L"反馈问题", want.dpi), feedbackWidth);
-    const struct {
-        int id;
-        CRect rect;
-    } expected[] = {
-        {IDC_CLOSE, want.close},
-        {IDC_MINIMIZE, want.minimise},
-        {IDC_VERSION, want.version},
-        {IDC_REPAIR, want.repair},
-        {IDC_MORE_TOOLS, want.moreTools},
-        {IDC_AGREE, {want.boxLeft, want.linksTop, boxRight, want.linksBottom}},
-        {IDC_AGREEMENT_LINK, {boxRight + 6, want.linksTop, boxRight + 6 + 14 * n, want.linksBottom}},
-        {IDC_FEEDBACK_LINK,
-         {want.client.cx - 6 - feedbackWidth, want.linksTop, want.client.cx - 6, want.linksBottom}},
-    };
-    for (const auto& control : expected)
-        EXPECT_EQ(ControlRect(panel, control.id), control.rect) << "control " << control.id;
+    EXPECT_EQ(client, CRect(client.left, client.top, client.left + want.client.cx, client.top + want.client.cy));
+    const int n = TextExtent(L"同意《Quelto服务工具使用许可协议》", want.dpi).cx / 14;
+    EXPECT_EQ(ControlRect(panel, IDC_CLOSE), want.close);
+    EXPECT_EQ(ControlRect(panel, IDC_REPAIR), want.repair);
+    EXPECT_EQ(ControlRect(panel, IDC_AGREE), CRect(want.boxLeft, want.boxTop, want.boxRight + 2 * n, want.boxBottom));
     EXPECT_EQ(TextOf(GetDlgItem(panel, IDC_VERSION)), CString(L"1.5.21.423"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, testing::ValuesIn(kLayouts),
                          [](const testing::TestParamInfo<Layout>& info) { return std::to_string(info.param.dpi); });
+
+const POINT kAway = {5, 5};  // on the desktop, far from the tool
+
+TEST(MainWindow, ButtonsAndTheBoxShowEachStateUnderTheRealMouseAndAReleaseAwayDoesNothing)
+{
+    ToolRun tool;
+    HWND panel = tool.MainPanel();
+    ASSERT_NE(panel, nullptr);
+    const HWND repair = GetDlgItem(panel, IDC_REPAIR);
+    for (const auto& [id, normal] : {std::pair{IDC_REPAIR, 151u}, {IDC_CLOSE, 141u}}) {
+        const HWND button = GetDlgItem(panel, id);
+        SCOPED_TRACE(id);
+        SendMouseTo(kAway);
+        EXPECT_TRUE(ShowsPicture(button, normal)) << "normal";
+        SendMouseTo(ClientCentre(button));
+        EXPECT_TRUE(ShowsPicture(button, normal + 1)) << "hover";
+        SendMouseButton(true);
+        EXPECT_TRUE(ShowsPicture(button, normal + 2)) << "pressed";
+        SendMouseTo(kAway);
+        SendMouseButton(false);
+        EXPECT_TRUE(ShowsPicture(button, normal)) << "the hover or pressed image stayed after the cursor left";
+    }
+    EXPECT_EQ(tool.Prompt(1000), nullptr) << "a release away from 一键修复 repaired";
+    EXPECT_EQ(tool.FeedbackDialog(0), nullptr) << "a release away from × closed";
+
+    // The box shows the strip's empty or ticked frame; unticked, 一键修复 shows its disabled image.
+    const CRect box = ClientRectOnScreen(GetDlgItem(panel, IDC_AGREE));
+    const RECT boxPart = {box.left, box.top + 2, box.left + 16, box.top + 18};
+    const RECT emptyFrame = {0, 0, 16, 16}, tickedFrame = {16, 0, 32, 16};
+    for (const bool ticked : {false, true}) {
+        ClickControl(panel, IDC_AGREE);
+        SendMouseTo(kAway);
+        EXPECT_TRUE(WaitUntil([&] {
+            return MatchShare(CaptureClient(nullptr, &boxPart), Picture(140, ticked ? &tickedFrame : &emptyFrame)) >= 0.99;
+        }, 2000)) << "the box does not show the strip's frame, ticked " << ticked;
+        EXPECT_TRUE(ShowsPicture(repair, ticked ? 151 : 154)) << "ticked " << ticked;
+    }
+}
 
 // The red channel of the darkest blue-ink pixel the screen shows in `rect`: the links are drawn in
 // blues that differ only in their red and green (0xFF5C5C normal, 0xFF0000 under the cursor), blended
@@ -147,8 +156,7 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
     const CRect link = ClientRectOnScreen(GetDlgItem(panel, IDC_AGREEMENT_LINK));
-    const POINT away = {5, 5};  // on the desktop, far from the tool
-    SendMouseTo(away);
+    SendMouseTo(kAway);
     const int normal = DarkestInk(link);
     EXPECT_GE(normal, 0x50) << "the link is darker than its colour";
     EXPECT_LT(normal, 0xC0) << "no link text on screen";
@@ -194,20 +202,14 @@ TEST(MainWindow, LinksKeysAndTheVersionCheck)
     // straight from it, where no hit test reaches the panel.
     SendMouseTo(POINT{link.right - 2, (link.top + link.bottom) / 2});
     EXPECT_TRUE(WaitUntil([&] { return DarkestInk(link) < normal - 0x30; })) << "no hover colour";
-    SendMouseTo(away);
+    SendMouseTo(kAway);
     EXPECT_TRUE(WaitUntil([&] { return std::abs(DarkestInk(link) - normal) <= 8; }, 2000))
         << "the hover colour stayed after the cursor left";
 }
 
 HWND WaitForAboutBox(const ToolRun& tool)
 {
-    HWND about = nullptr;
-    WaitUntil([&] {
-        for (HWND window : VisibleWindows(tool.ProcessId()))
-            if (TextOf(window) == L"关于 RapimendPalluxAMDFlashScreenRepair") about = window;
-        return about != nullptr;
-    });
-    return about;
+    return tool.Window([](HWND window) { return TextOf(window) == L"关于 RapimendPalluxAMDFlashScreenRepair"; });
 }
 
 // The About item of the shell's system menu, opened with Alt+Space: the last item. Keys can be lost
@@ -228,7 +230,7 @@ HWND OpenAboutBox(const ToolRun& tool)
     return WaitForAboutBox(tool);
 }
 
-TEST(MainWindow, AboutBoxMinimiseAndRestore)
+TEST(MainWindow, AboutBoxMinimiseRestoreAndDragWithTheConfirmationCentredWhereTheWindowStands)
 {
     ToolRun tool;
     HWND panel = tool.MainPanel();
@@ -252,6 +254,25 @@ TEST(MainWindow, AboutBoxMinimiseAndRestore)
     PostMessageW(shell, WM_SYSCOMMAND, SC_RESTORE, 0);  // as the task bar does
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(shell) && IsWindowVisible(panel); })) << "not restored";
     EXPECT_EQ(ClientRectOnScreen(panel), placed);
+
+    // Dragged by its top band, the pair moves as one; a prompt then stands centred over it.
+    const POINT grip{placed.left + 60, placed.top + 12}, to{grip.x - 200, grip.y - 100};
+    SendMouseTo(grip);
+    SendMouseButton(true);
+    SendMouseTo(POINT{grip.x - 100, grip.y - 50}, false);
+    SendMouseTo(to);
+    SendMouseButton(false);
+    const CRect moved = ClientRectOnScreen(panel), frame = WindowRectOf(shell);
+    EXPECT_EQ(moved, CRect(placed.left - 200, placed.top - 100, placed.right - 200, placed.bottom - 100));
+    EXPECT_EQ(frame, CRect(moved.left - 5, moved.top - 4, moved.left + 405, moved.top + 607)) << "the frame did not follow";
+    ClickControl(panel, IDC_REPAIR);
+    HWND confirm = tool.PromptSaying(kConfirmText);
+    ASSERT_NE(confirm, nullptr);
+    const CRect prompt = WindowRectOf(ToolRun::ShellOf(confirm));
+    const int left = frame.left + (frame.Width() - 336) / 2, top = frame.top + (frame.Height() - 156) / 2;
+    EXPECT_EQ(prompt, CRect(left, top, left + 336, top + 156)) << "the confirmation is not centred over the window";
+    SendKeys({VK_ESCAPE});
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(confirm) && IsWindowEnabled(panel); })) << "Esc did not cancel";
     EXPECT_EQ(tool.WaitForExit(0), -1);
 }
 

@@ -11,6 +11,19 @@
 
 namespace {
 
+// The prompt's frame has its size at the screen's scale; at 96 DPI its OK and Cancel buttons show
+// their artwork ("确认"/"取消" or "是"/"否").
+void ExpectPromptButtons(HWND prompt, DWORD dpi, UINT ok, UINT cancel)
+{
+    const CRect frame = WindowRectOf(ToolRun::ShellOf(prompt));
+    const SIZE expected = dpi == 96 ? SIZE{336, 156} : dpi == 120 ? SIZE{403, 187} : SIZE{483, 224};
+    EXPECT_EQ(frame, CRect(frame.left, frame.top, frame.left + expected.cx, frame.top + expected.cy));
+    if (dpi != 96) return;
+    SendMouseTo(POINT{5, 5});  // away, so that neither button is hovered
+    EXPECT_TRUE(ShowsPicture(GetDlgItem(prompt, IDC_PROMPT_OK), ok)) << "OK shows not image " << ok;
+    EXPECT_TRUE(ShowsPicture(GetDlgItem(prompt, IDC_PROMPT_CANCEL), cancel)) << "Cancel shows not image " << cancel;
+}
+
 // No prompt shows within a second and a half (as long as a user waits for a reaction).
 bool NoPromptFollows(const ToolRun& tool)
 {
@@ -46,15 +59,21 @@ TEST_P(RepairFlow, TheAgreementGatesTheRepairAndOnlyAConfirmedOneTurnsTheFeature
     SendClick(OnScreen(repair, POINT{5, 5}));  // inside the button, within its glow border
     EXPECT_TRUE(NoPromptFollows(tool)) << "a click in the button's margin opened a prompt";
 
-    for (const int button : {IDC_PROMPT_CANCEL, IDC_CLOSE, IDC_PROMPT_OK}) {
+    // Each way out of the confirmation but OK changes nothing; Enter alone does nothing at all.
+    const std::vector<std::vector<WORD>> ways = {{}, {}, {VK_ESCAPE}, {VK_MENU, VK_F4}, {}};
+    const int buttons[] = {IDC_PROMPT_CANCEL, IDC_CLOSE, 0, 0, IDC_PROMPT_OK};
+    for (size_t way = 0; way < ways.size(); ++way) {
         ClickControl(panel, IDC_REPAIR);
         HWND confirm = tool.PromptSaying(kConfirmText);
         ASSERT_NE(confirm, nullptr) << "no confirmation after the click on 一键修复";
         EXPECT_TRUE(FitsPromptLabel(confirm, kConfirmText, GetParam())) << "a line of the text is cut off";
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(confirm, IDC_PROMPT_CANCEL)));
-        ClickControl(confirm, button);
-        if (button == IDC_PROMPT_OK) break;
-        ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr; }));
+        ExpectPromptButtons(confirm, GetParam(), 166, 157);
+        SendKeys({VK_RETURN});
+        EXPECT_EQ(tool.PromptSaying(kConfirmText, 500), confirm) << "Enter ended the confirmation";
+        if (buttons[way] != 0) ClickControl(confirm, buttons[way]);
+        else SendKeys(ways[way]);
+        if (buttons[way] == IDC_PROMPT_OK) break;
+        ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr; })) << "way " << way << " left the confirmation";
         EXPECT_EQ(tool.ProgressPrompt(1000), nullptr) << "a repair started although it was cancelled";
         EXPECT_EQ(RepairValue(), 1);
     }
@@ -63,6 +82,7 @@ TEST_P(RepairFlow, TheAgreementGatesTheRepairAndOnlyAConfirmedOneTurnsTheFeature
     HWND question = tool.PromptSaying(kRestartQuestion);
     ASSERT_NE(question, nullptr) << "no restart question after the repair";
     EXPECT_TRUE(FitsPromptLabel(question, kRestartQuestion, GetParam())) << "a line of the text is cut off";
+    ExpectPromptButtons(question, GetParam(), 169, 163);
     EXPECT_EQ(RepairValue(), 0) << "the question came, but the registry was not changed";
     EXPECT_EQ(tool.ProgressPrompt(0), nullptr) << "the progress prompt stands over the question";
     ClickControl(question, IDC_PROMPT_CANCEL);  // "否"
@@ -96,6 +116,8 @@ TEST_P(RepairFlow, AFailedRepairSaysSoIsLoggedOnceAndTheMainWindowIgnoresClicksM
 
     ASSERT_NE(tool.ProgressPrompt(), nullptr);
     tryTheMainWindow();
+    for (const std::vector<WORD>& keys : {std::vector<WORD>{VK_ESCAPE}, {VK_RETURN}, {VK_MENU, VK_F4}}) SendKeys(keys);
+    EXPECT_NE(tool.ProgressPrompt(0), nullptr) << "a key ended the progress prompt while the repair ran";
     EXPECT_EQ(tool.FeedbackDialog(500), nullptr) << "a close worked under the progress prompt";
     EXPECT_EQ(tool.PromptSaying(kConfirmText, 500), nullptr) << "a second repair started under the progress prompt";
 

@@ -1,6 +1,9 @@
 #include "ToolDriver.h"
 
+#include <gtest/gtest.h>
+
 #include "framework/Gdi.h"
+#include "framework/Module.h"
 
 #include <tlhelp32.h>
 #include <winioctl.h>
@@ -8,8 +11,25 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <type_traits>
 
 namespace {
+
+// The pictures the tests compare with are the built tool's own.
+class ToolPictures : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        m_tool.reset(LoadLibraryExW((ExecutableFolder() + L"\\" + kTool).c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+        ASSERT_TRUE(m_tool) << "the built tool is missing";
+        AfxSetResourceHandle(m_tool.get());
+    }
+
+private:
+    std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> m_tool{nullptr, &FreeLibrary};
+};
+const auto* const g_pictures = ::testing::AddGlobalTestEnvironment(new ToolPictures);
 
 void SetScreenDpi(DWORD dpi)
 {

@@ -211,15 +211,11 @@ double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance)
     return opaque > 0 ? static_cast<double>(matching) / static_cast<double>(opaque) : 0.0;
 }
 
-CRect InkBounds(const Pixels& pixels, const RECT& area, int tolerance)
+bool ShowsPicture(HWND window, UINT id, DWORD timeoutMs)
 {
-    CRect bounds(area.right, area.bottom, area.left, area.top);
-    for (int y = std::max(0L, area.top); y < std::min<LONG>(pixels.height, area.bottom); ++y) {
-        for (int x = std::max(0L, area.left); x < std::min<LONG>(pixels.width, area.right); ++x) {
-            if (Difference(pixels.argb[static_cast<size_t>(y) * pixels.width + x], 0xFFFFFF) <= tolerance) continue;
-            bounds = CRect(std::min<LONG>(bounds.left, x), std::min<LONG>(bounds.top, y),
-                           std::max<LONG>(bounds.right, x + 1), std::max<LONG>(bounds.bottom, y + 1));
-        }
-    }
-    return bounds.IsRectEmpty() ? CRect() : bounds;
+    const Pixels expected = Picture(id);
+    // Read off the screen, where another process's window shows too.
+    const CRect shown = ClientRectOnScreen(window);
+    return !expected.argb.empty() &&
+           WaitUntil([&] { return MatchShare(CaptureClient(nullptr, &shown), expected) >= 0.95; }, timeoutMs);
 }

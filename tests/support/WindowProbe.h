@@ -67,8 +67,7 @@ struct Pixels {
 Pixels CaptureClient(HWND window, const RECT* part = nullptr);
 // The pixels of PNG resource `id`, or of its `part`; none when it does not load.
 Pixels Picture(UINT id, const RECT* part = nullptr);
+// Whether `window` shows PNG resource `id` (nearly all its opaque pixels) within `timeoutMs`.
+bool ShowsPicture(HWND window, UINT id, DWORD timeoutMs = 2000);
 // The share of the opaque pixels of `expected` whose channels `shown` matches within `tolerance`.
 double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance = 24);
-// The smallest rectangle within `area` (default: all) holding every pixel that is not white (beyond
-// `tolerance`); empty when there is none.
-CRect InkBounds(const Pixels& pixels, const RECT& area = {0, 0, LONG_MAX, LONG_MAX}, int tolerance = 60);
