@@ -97,6 +97,7 @@ TEST_P(RepairFlow, AFailedRepairSaysSoIsLoggedOnceAndTheMainWindowIgnoresClicksM
     ToolRun tool(Setup(L"tool_failing_repair.exe"));  // its repair takes a few seconds, then fails
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
+    SetRepairValue(0);  // already repaired: only the failed command can tell the tool it failed
     const CRect button = ClientRectOnScreen(GetDlgItem(panel, IDC_REPAIR));
     // The left end of the button's active area stays uncovered by the progress prompt.
     const POINT repairSpot{button.left + button.Width() * 19 / 284 + 2, button.top + button.Height() / 2};

@@ -11,7 +11,6 @@
 
 #include "framework/Encoding.h"
 #include "framework/Handle.h"
-#include "framework/LiveCount.h"
 #include "framework/RegKey.h"
 
 namespace {
@@ -184,14 +183,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
         if (GetTickCount64() >= deadline) return false;
         Sleep(20);
     }
-}
-
-std::vector<long> LiveHandleCounts()
-{
-    std::vector<long> counts;
-    for (int kind = 0; kind < static_cast<int>(HandleKind::kCount); ++kind)
-        counts.push_back(LiveHandles(static_cast<HandleKind>(kind)));
-    return counts;
 }
 
 size_t CountOccurrences(const std::string& haystack, const std::string& needle)

@@ -58,9 +58,6 @@ CString ExecutableFolder();
 // Polls `condition` until it holds or `timeoutMs` has passed; returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
-// The handles the tool's owners hold right now, one count per kind.
-std::vector<long> LiveHandleCounts();
-
 // The live handles of process `processId`, value to object type, read from outside by copying each
 // value of its table (Wine reports no handle counts for a process); once two readings 20 ms apart
 // agree (at most about a second), since a thread that is just ending still holds its handle.
