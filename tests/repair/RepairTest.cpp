@@ -58,8 +58,19 @@ TEST(CommandRunner, OnlyTheSystemInterpreterRunsAndItGetsExactlyTheCommandAndOnl
         }
     } unplant{planted};
 
-    // The plants work: run as the interpreter, a planted cmd.exe says what it got and leaves its
-    // marker. An inheritable handle of this process must not reach it; the pipe alone does.
+    {
+        const CurrentDirectory inDownloads(downloads.Path());
+        SetRepairValue(1);
+        const Outcome repair = RunWith(kRepairCommand);
+        ASSERT_EQ(repair.end, CommandEnd::Exited) << repair.output;
+        EXPECT_EQ(repair.exitCode, 0u) << repair.output;
+        for (const CString& path : planted)
+            EXPECT_FALSE(FileExists(path + L".ran")) << "planted program ran: " << path;
+        EXPECT_EQ(RepairValue(), 0) << "DalPSRFeatureEnable is not the DWORD 0";
+    }
+
+    // A plant that runs shows: as the interpreter, the planted cmd.exe says what it got and leaves
+    // its marker. An inheritable handle of this process must not reach it; the pipe alone does.
     const CHandle unrelated(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     ASSERT_TRUE(SetHandleInformation(unrelated.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT));
     const CString command = L"\"C:\\a b\\x.exe\" \"arg\" handle=" +
@@ -69,16 +80,7 @@ TEST(CommandRunner, OnlyTheSystemInterpreterRunsAndItGetsExactlyTheCommandAndOnl
     const Outcome standIn = RunWith(command, plantedInterpreter);
     ASSERT_EQ(standIn.end, CommandEnd::Exited);
     EXPECT_EQ(standIn.output, L"cmd /D /S /C \"" + command + L"\"\r\nnot inherited\r\n");
-    ASSERT_TRUE(FileExists(planted[0] + L".ran"));
-    DeleteFileW((planted[0] + L".ran").c_str());
-
-    CurrentDirectory inDownloads(downloads.Path());
-    SetRepairValue(1);
-    const Outcome repair = RunWith(kRepairCommand);
-    ASSERT_EQ(repair.end, CommandEnd::Exited) << repair.output;
-    EXPECT_EQ(repair.exitCode, 0u) << repair.output;
-    for (const CString& path : planted) EXPECT_FALSE(FileExists(path + L".ran")) << "planted program ran: " << path;
-    EXPECT_EQ(RepairValue(), 0) << "DalPSRFeatureEnable is not the DWORD 0";
+    EXPECT_TRUE(FileExists(planted[0] + L".ran"));
 }
 
 // Whether the process whose id the file holds has ended, or ends within a few seconds.
