@@ -56,6 +56,14 @@ HandleTable HandlesNow(DWORD processId)
     }
     return live;
 }
+size_t CountOccurrences(const std::string& haystack, const std::string& needle)
+{
+    if (needle.empty()) return 0;
+    size_t count = 0;
+    for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + needle.size()))
+        ++count;
+    return count;
+}
 }  // namespace
 
 ScratchFolder::ScratchFolder()
@@ -183,15 +191,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
         if (GetTickCount64() >= deadline) return false;
         Sleep(20);
     }
-}
-
-size_t CountOccurrences(const std::string& haystack, const std::string& needle)
-{
-    if (needle.empty()) return 0;
-    size_t count = 0;
-    for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + needle.size()))
-        ++count;
-    return count;
 }
 
 std::ostream& operator<<(std::ostream& out, const CString& text)

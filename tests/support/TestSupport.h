@@ -74,9 +74,6 @@ inline void PrintTo(const CString& text, std::ostream* out)
 }
 std::ostream& operator<<(std::ostream& out, const RECT& rect);
 
-// Counts how often `needle` occurs in `haystack`.
-size_t CountOccurrences(const std::string& haystack, const std::string& needle);
-
 // The value the tool repairs, DalPSRFeatureEnable of the first display adapter (its key made when
 // missing): set as a DWORD or as text, read back as a DWORD (-1 when absent or of another type).
 void SetRepairValue(DWORD value);
