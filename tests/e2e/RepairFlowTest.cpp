@@ -115,7 +115,13 @@ TEST_P(RepairFlow, AFailedRepairSaysSoIsLoggedOnceAndTheMainWindowIgnoresClicksM
     EXPECT_EQ(tool.FeedbackDialog(500), nullptr) << "a close worked under the confirmation";
     ClickControl(confirm, IDC_PROMPT_OK);
 
-    ASSERT_NE(tool.ProgressPrompt(), nullptr);
+    HWND progress = tool.ProgressPrompt();
+    ASSERT_NE(progress, nullptr);
+    // Its text, followed by dots that grow while the repair runs: only a dot changes the label.
+    const CRect label = ClientRectOnScreen(GetDlgItem(progress, IDC_STATE_TEXT));
+    EXPECT_EQ(TextOf(GetDlgItem(progress, IDC_STATE_TEXT)), CString(L"正在修复，请稍等"));
+    const Pixels bare = CaptureClient(nullptr, &label);
+    EXPECT_TRUE(WaitUntil([&] { return MatchShare(CaptureClient(nullptr, &label), bare, 0) < 1.0; }, 3000)) << "no dot";
     tryTheMainWindow();
     for (const std::vector<WORD>& keys : {std::vector<WORD>{VK_ESCAPE}, {VK_RETURN}, {VK_MENU, VK_F4}}) SendKeys(keys);
     EXPECT_NE(tool.ProgressPrompt(0), nullptr) << "a key ended the progress prompt while the repair ran";
