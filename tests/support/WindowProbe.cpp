@@ -135,17 +135,6 @@ std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId)
     return found.second;
 }
 
-HWND WindowWithControl(int id, DWORD timeoutMs, DWORD processId, DWORD threadId)
-{
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : VisibleWindows(processId, threadId))
-            if (found == nullptr && GetDlgItem(window, id) != nullptr) found = window;
-        return found != nullptr;
-    }, timeoutMs);
-    return found;
-}
-
 void Settle(HWND window)
 {
     CRect last = WindowRectOf(window);

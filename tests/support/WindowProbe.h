@@ -49,8 +49,6 @@ CString TextOf(HWND window);
 
 // The visible top-level windows of a process, or of one of its threads.
 std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId = 0);
-// The first of them that holds control `id` within the time, or null.
-HWND WindowWithControl(int id, DWORD timeoutMs, DWORD processId, DWORD threadId = 0);
 // Waits until `window` has kept its place for a while and holds the foreground: a window just shown
 // may still be centred, and Wine may still be handing it the focus, so that a click or a key would
 // go astray, as a hand's would not.
