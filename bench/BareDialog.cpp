@@ -1,15 +1,32 @@
-// The start-up and idle baseline: a program built as the tool is (same compiler, flags, static
-// runtime and manifest) that starts GDI+ and shows one dialog from a template, and nothing else.
+// The start-up and idle baselines: a program built as the tool is (same compiler, flags, static
+// runtime and manifest) that starts GDI+ and shows one dialog from a template. Built with
+// PICTURE_BASELINE it is a skinned baseline too: before the dialog shows it decodes one 400 × 600
+// PNG resource (the main window's background) with GDI+, and it paints it as its background.
 #include <windows.h>
 
+#include <memory>
+
 #include "framework/Gdiplus.h"
+#ifdef PICTURE_BASELINE
+#include "controls/PngResource.h"
+#endif
 
 namespace {
+
+std::unique_ptr<Gdiplus::Image> g_background;
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    if (message == WM_ERASEBKGND && g_background) {
+        RECT client;
+        GetClientRect(dialog, &client);
+        Gdiplus::Graphics graphics(reinterpret_cast<HDC>(wParam));
+        graphics.DrawImage(g_background.get(), 0, 0, client.right, client.bottom);
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
         return TRUE;
     }
     return message == WM_INITDIALOG;
@@ -20,6 +37,10 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
     const CGdiplusSession gdiplus;
+#ifdef PICTURE_BASELINE
+    LoadPngResource(g_background, 139);
+#endif
     DialogBoxParamW(instance, MAKEINTRESOURCEW(1), nullptr, DialogProc, 0);
+    g_background.reset();
     return 0;
 }
