@@ -76,12 +76,31 @@ bool ShowsText(HWND window, int id, const wchar_t* text)
 
 void ClickControl(HWND dialog, int id)
 {
-    for (ULONGLONG until = GetTickCount64() + 2000; GetForegroundWindow() != dialog && GetTickCount64() < until;) Sleep(5);
-    RECT rect{};
-    GetWindowRect(GetDlgItem(dialog, id), &rect);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    SendButton(MOUSEEVENTF_LEFTDOWN);
-    SendButton(MOUSEEVENTF_LEFTUP);
+    // A window just shown may still be placed and handed the focus, and Wine's desktop echoes a
+    // cursor warp late: click once the window has held its place in the foreground and the cursor
+    // has stayed on the point for a while, and put it there again for each button event.
+    RECT rect{}, last{};
+    for (ULONGLONG until = GetTickCount64() + 5000, still = GetTickCount64(); GetTickCount64() < until; Sleep(10)) {
+        GetWindowRect(GetDlgItem(dialog, id), &rect);
+        if (!EqualRect(&rect, &last) || GetForegroundWindow() != dialog) still = GetTickCount64();
+        last = rect;
+        if (GetTickCount64() - still >= 300) break;
+    }
+    const POINT target{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    for (ULONGLONG until = GetTickCount64() + 5000, still = 0; GetTickCount64() < until; Sleep(10)) {
+        POINT at{};
+        if (!GetCursorPos(&at) || at.x != target.x || at.y != target.y) {
+            SetCursorPos(target.x, target.y);
+            still = GetTickCount64();
+        } else if (GetTickCount64() - still >= 250) {
+            break;
+        }
+    }
+    for (const DWORD flags : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+        SetCursorPos(target.x, target.y);
+        SendButton(flags);
+        Sleep(20);
+    }
 }
 
 size_t LiveHandleCount(DWORD processId)
