@@ -1,16 +1,23 @@
 #include "app/ToolFolderRemoval.h"
 
+#include <vector>
+
 #include "companion/FeedbackAbi.h"
 #include "framework/Handle.h"
 #include "framework/Paths.h"
+#include "framework/String.h"
 
 namespace {
+// The package's read-me, a name no other program uses, so it can go with the tool.
+constexpr wchar_t kReadMeName[] = L"PalluxAMD屏闪修复工具使用说明.txt";
+
 CString Quoted(const CString& path)
 {
     return L"\"" + path + L"\"";
 }
-}  // namespace
 
+// What the tool brings into its folder: the program (under whatever name it was started with),
+// the companion library, that library's settings and the read-me. Empty for a path without a folder.
 std::vector<CString> ToolFilesBeside(const CString& programPath)
 {
     const CString folder = FolderOf(programPath);
@@ -19,6 +26,8 @@ std::vector<CString> ToolFilesBeside(const CString& programPath)
             folder + L"\\" + kReadMeName};
 }
 
+// The interpreter's command line for removing the tool started as `programPath`, or an empty
+// string when that path must not be touched.
 CString ToolRemovalCommandLine(const CString& interpreterPath, const CString& programPath)
 {
     const std::vector<CString> files = ToolFilesBeside(programPath);
@@ -36,6 +45,7 @@ CString ToolRemovalCommandLine(const CString& interpreterPath, const CString& pr
     // a "!" in the path stays a "!" even where the registry turns delayed expansion on.
     return Quoted(interpreterPath) + L" /D /V:OFF /S /C \"" + command + L"\"";
 }
+}  // namespace
 
 BOOL ScheduleToolFolderRemoval()
 {

@@ -10,21 +10,6 @@
 // entirely, and a drive's root is never removed.
 #include <windows.h>
 
-#include <vector>
-
-#include "framework/String.h"
-
-// The package's read-me, a name no other program uses, so it can go with the tool.
-inline constexpr wchar_t kReadMeName[] = L"PalluxAMD屏闪修复工具使用说明.txt";
-
-// What the tool brings into its folder: the program (under whatever name it was started with),
-// the companion library, that library's settings and the read-me. Empty for a path without a folder.
-std::vector<CString> ToolFilesBeside(const CString& programPath);
-
-// The interpreter's command line for removing the tool started as `programPath`, or an empty
-// string when that path must not be touched.
-CString ToolRemovalCommandLine(const CString& interpreterPath, const CString& programPath);
-
 // Starts the removal for the running program; FALSE when nothing was started.
 BOOL ScheduleToolFolderRemoval();
 
