@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/CommandLine.h"
 #include "app/ToolFolderRemoval.h"
 #include "framework/Gdiplus.h"
 #include "mainwnd/MainWindow.h"
@@ -15,6 +16,11 @@ CRapimendPalluxAMDFlashScreenRepairApp::CRapimendPalluxAMDFlashScreenRepairApp()
 
 BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
 {
+    // With arguments the tool works for a script or a support engineer: no window at all.
+    if (const std::optional<int> exitCode = RunCommandLine(ProgramArguments())) {
+        m_nExitCode = *exitCode;
+        return FALSE;
+    }
     const CGdiplusSession gdiplus;
     // Without GDI+ no window of the tool can draw itself: end rather than run invisibly.
     if (!gdiplus.IsStarted()) {

@@ -27,7 +27,7 @@ double FloorRun()
 {
     CString output;
     const double start = NowMs();
-    return ExecuteCommand(kRepairCommand, output) ? NowMs() - start : -1;
+    return ExecuteCommand(RepairCommandFor(L"0000"), output) ? NowMs() - start : -1;
 }
 
 }  // namespace

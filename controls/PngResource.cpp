@@ -113,3 +113,8 @@ BOOL LoadPngResource(std::unique_ptr<Gdiplus::Image>& image, UINT nId)
     image.reset(loaded);
     return TRUE;
 }
+
+bool HasPngResource(UINT nId)
+{
+    return FindResourceW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nId), L"PNG") != nullptr;
+}

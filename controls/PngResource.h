@@ -10,3 +10,5 @@
 BOOL LoadPngResource(Gdiplus::Image** ppImage, UINT nId);
 // The same into an owner: `image` takes the new picture, or is left as it was.
 BOOL LoadPngResource(std::unique_ptr<Gdiplus::Image>& image, UINT nId);
+// Whether the program's resources hold PNG resource `nId` (nothing is decoded).
+bool HasPngResource(UINT nId);

@@ -17,7 +17,12 @@ BOOL CStateImageButton::SetStateImages(UINT nNormal, UINT nHover, UINT nPressed,
     ReleaseStateImages();
     const UINT ids[kSlotCount] = {nNormal, nHover, nPressed, nDisabled};
     BOOL all = TRUE;
-    for (int slot = 0; slot < kSlotCount; ++slot) all &= LoadPngResource(m_images[slot], ids[slot]);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (HasPngResource(ids[slot]))
+            m_ids[slot] = ids[slot];
+        else
+            all = FALSE;
+    }
     if (m_hWnd != nullptr) Invalidate(TRUE);
     return all;
 }
@@ -25,25 +30,33 @@ BOOL CStateImageButton::SetStateImages(UINT nNormal, UINT nHover, UINT nPressed,
 void CStateImageButton::ReleaseStateImages()
 {
     for (auto& image : m_images) image.reset();
+    for (auto& id : m_ids) id = 0;
 }
 
 bool CStateImageButton::HasAllStateImages() const
 {
-    for (const auto& image : m_images)
-        if (!image) return false;
+    for (const UINT id : m_ids)
+        if (id == 0) return false;
     return true;
+}
+
+Gdiplus::Image* CStateImageButton::ImageOf(int slot) const
+{
+    // A picture that does not decode is not tried again; its state shows the background alone.
+    if (!m_images[slot] && m_ids[slot] != 0 && !LoadPngResource(m_images[slot], m_ids[slot])) m_ids[slot] = 0;
+    return m_images[slot].get();
 }
 
 Gdiplus::Image* CStateImageButton::CurrentImage() const
 {
-    if (!IsWindowEnabled()) return m_images[kSlotDisabled].get();
+    if (!IsWindowEnabled()) return ImageOf(kSlotDisabled);
     switch (m_nState) {
     case kNormal:
-        return m_images[kSlotNormal].get();
+        return ImageOf(kSlotNormal);
     case kHover:
-        return m_images[kSlotHover].get();
+        return ImageOf(kSlotHover);
     case kPressed:
-        return m_images[kSlotPressed].get();
+        return ImageOf(kSlotPressed);
     default:
         return nullptr;
     }

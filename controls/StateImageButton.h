@@ -14,8 +14,9 @@ public:
     CStateImageButton() = default;
     ~CStateImageButton() override;
 
-    // Loads the four images from PNG resources, in this order, in place of any loaded before.
-    // TRUE only when all four loaded; a slot whose load failed stays empty.
+    // Takes the four images' PNG resources, in this order, in place of any taken before. TRUE only
+    // when all four are there. Each is decoded when first shown: most windows show one or two of
+    // their buttons' images before the user moves the mouse, and the rest would only delay them.
     BOOL SetStateImages(UINT nNormal, UINT nHover, UINT nPressed, UINT nDisabled);
     // Deletes the four images; the owner calls it when its window goes.
     void ReleaseStateImages();
@@ -36,11 +37,14 @@ private:
     enum Slot { kSlotNormal, kSlotHover, kSlotPressed, kSlotDisabled, kSlotCount };
 
     Gdiplus::Image* CurrentImage() const;
+    Gdiplus::Image* ImageOf(int slot) const;  // decoded on first use
     void SetState(int state);
     // The state a hover or a release at `lParam` (client coordinates) leads to.
     int StateAt(LPARAM lParam, bool held) const;
 
-    std::unique_ptr<Gdiplus::Image> m_images[kSlotCount];
+    // 0 for a slot without a picture, also once its picture failed to decode.
+    mutable UINT m_ids[kSlotCount] = {};
+    mutable std::unique_ptr<Gdiplus::Image> m_images[kSlotCount];
     CBackgroundSlice m_background;
     int m_nState = kNormal;
     CMouseTracking m_tracking;

@@ -52,6 +52,42 @@ CHandle HoldFolder(const CString& folder)
     return held;
 }
 
+bool RenameOpenFile(HANDLE file, const CString& newPath)
+{
+    const DWORD nameBytes = static_cast<DWORD>(newPath.size() * sizeof(wchar_t));
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = nameBytes;
+    std::copy(newPath.begin(), newPath.end(), rename->FileName);
+    return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+// A plain file: no link, no folder, one name only.
+bool IsPlainFile(HANDLE file)
+{
+    DWORD attributes = 0;
+    FILE_STANDARD_INFO standard{};
+    return g_attributeQuery.load()(file, attributes) && !IsLink(attributes) &&
+           GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) && !standard.Directory &&
+           standard.NumberOfLinks == 1;
+}
+
+bool DeleteOpenFile(HANDLE file)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+// Opens `path` itself, never what a link leads to, for deletion; empty when there is nothing.
+CHandle OpenForDeletion(const CString& path)
+{
+    return CHandle(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
 }  // namespace
 
 bool ResolveLogTarget(const CString& logDir, const CString& fileName, CLogTarget& target)
@@ -82,13 +118,8 @@ CHandle OpenLogFile(const CLogTarget& target)
     CHandle file(CreateFileW(target.path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE | SYNCHRONIZE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    DWORD attributes = 0;
-    FILE_STANDARD_INFO standard{};
-    if (!file || !g_attributeQuery.load()(file.Get(), attributes) || IsLink(attributes) ||
-        !GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard))
-        return CHandle();
     // A second name (hard link) could make the log write into a file kept elsewhere.
-    if (standard.Directory || standard.NumberOfLinks != 1) return CHandle();
+    if (!file || !IsPlainFile(file.Get())) return CHandle();
     return file;
 }
 
@@ -96,15 +127,55 @@ bool MoveToBackup(const CLogTarget& target, HANDLE file)
 {
     const std::vector<CHandle> folders = HoldLogFolders(target);
     if (folders.empty()) return false;
-    const CString backup = BackupPathOf(target.path);
-    const DWORD nameBytes = static_cast<DWORD>(backup.size() * sizeof(wchar_t));
-    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
-    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    rename->ReplaceIfExists = TRUE;
-    rename->RootDirectory = nullptr;
-    rename->FileNameLength = nameBytes;
-    std::copy(backup.begin(), backup.end(), rename->FileName);
-    return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
+    return RenameOpenFile(file, BackupPathOf(target.path));
+}
+
+WholeFileRead ReadWholeLogFile(const CLogTarget& target, std::string& bytes, size_t maxBytes)
+{
+    const std::vector<CHandle> folders = HoldLogFolders(target);
+    if (folders.empty()) return WholeFileRead::Refused;
+    const CHandle file(CreateFileW(target.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return GetLastError() == ERROR_FILE_NOT_FOUND ? WholeFileRead::Missing : WholeFileRead::Refused;
+    LARGE_INTEGER size{};
+    if (!IsPlainFile(file.Get()) || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > LONGLONG(maxBytes))
+        return WholeFileRead::Refused;
+    bytes.assign(size_t(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
+        return WholeFileRead::Refused;
+    return WholeFileRead::Read;
+}
+
+bool ReplaceLogFile(const CLogTarget& target, const std::string& bytes)
+{
+    const std::vector<CHandle> folders = HoldLogFolders(target);
+    if (folders.empty()) return false;
+    const CString fresh = target.path + L".new";
+    // What an earlier run left half-written goes first; a link there is removed, never followed.
+    if (const CHandle stale = OpenForDeletion(fresh)) DeleteOpenFile(stale.Get());
+    const CHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    if (WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size() &&
+        FlushFileBuffers(file.Get()) && RenameOpenFile(file.Get(), target.path))
+        return true;
+    DeleteOpenFile(file.Get());
+    return false;
+}
+
+bool DeleteLogFile(const CLogTarget& target)
+{
+    const std::vector<CHandle> folders = HoldLogFolders(target);
+    if (folders.empty()) return false;
+    const CHandle file = OpenForDeletion(target.path);
+    if (!file) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    FILE_STANDARD_INFO standard{};
+    if (!GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard) || standard.Directory)
+        return false;
+    return DeleteOpenFile(file.Get());
 }
 
 void SetLogAttributeQuery(LogAttributeQuery query)

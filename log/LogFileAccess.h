@@ -7,6 +7,7 @@
 // Wine a round trip to its mount manager on every record; the two small queries do not.)
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "framework/Handle.h"
@@ -33,6 +34,15 @@ CHandle OpenLogFile(const CLogTarget& target);
 // Moves the open file to its backup, replacing an older one. Renaming the handle, not the path,
 // moves exactly the file that was checked and written.
 bool MoveToBackup(const CLogTarget& target, HANDLE file);
+
+// Files of the log folder that are written whole (the repair's backup): read, replaced and deleted
+// with the same refusals, and never half-written: a new file is written beside the old one and
+// then takes its name.
+enum class WholeFileRead { Missing, Refused, Read };
+WholeFileRead ReadWholeLogFile(const CLogTarget& target, std::string& bytes, size_t maxBytes);
+bool ReplaceLogFile(const CLogTarget& target, const std::string& bytes);
+// Removes the name (a link itself, never what it leads to); true when it is gone or was never there.
+bool DeleteLogFile(const CLogTarget& target);
 
 // The attribute query the checks use, by handle; tests replace it to play a link that Wine cannot
 // make. Null restores the real one.

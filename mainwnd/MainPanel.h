@@ -26,6 +26,10 @@ public:
     // Runs the problem-solved dialog over this panel, lending it the library and its strings.
     void AskWhetherSolved();
 
+    // The undo item of the system menu: a confirmation, the progress prompt, then the restart.
+    void OnUndoRepair();
+    bool CanUndo() const { return m_repair.HasBackup(); }
+
     // The window must not close under a running repair, whose worker reports to this panel.
     bool IsRepairRunning() const { return m_bRepairRunning; }
 
@@ -57,6 +61,7 @@ protected:
     // The repair.
     void OnBnClickedAgree();
     void OnBnClickedRepair();
+    void RunWorker(bool undo);
     LRESULT OnCloseExecutePrompt(WPARAM wParam, LPARAM lParam);
     LRESULT OnRepairResult(WPARAM wParam, LPARAM lParam);
     // A kind-3 or kind-4 (…) prompt over this panel at its scale; returns DoModal's result.
@@ -76,6 +81,7 @@ protected:
     std::unique_ptr<CExecutePromptDlg> m_pExecutePromptDlg;
     // Set from the confirmed start of a repair until its result has been answered.
     bool m_bRepairRunning = false;
+    bool m_bUndoRunning = false;  // the running work is an undo
 };
 
 // Esc or Enter pressed: the key the main window swallows.

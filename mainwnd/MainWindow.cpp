@@ -2,6 +2,7 @@
 
 #include "framework/Module.h"
 #include "framework/WinApp.h"
+#include "mainwnd/RepairFlowTexts.h"
 #include "res/resource.h"
 
 // The frame is 410 × 611 around the 400 × 600 panel; the pair centres itself on the work area at the
@@ -45,11 +46,19 @@ BOOL CRapimendPalluxAMDFlashScreenRepairDlg::PreTranslateMessage(MSG* pMsg)
 
 LRESULT CRapimendPalluxAMDFlashScreenRepairDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    auto* content = static_cast<CPalluxAMDFlashScreenRepairDlg*>(m_pContentDlg.get());
     switch (message) {
+    case WM_INITMENUPOPUP:
+        if (HIWORD(lParam) && content != nullptr) ShowUndoItem(reinterpret_cast<HMENU>(wParam), content->CanUndo());
+        return CLayeredShellDlg::WindowProc(message, wParam, lParam);
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
             CAboutDlg about;
             about.DoModal();
+            return 0;
+        }
+        if ((wParam & 0xFFF0) == IDM_UNDO_REPAIR) {
+            if (content != nullptr && content->CanUndo()) content->OnUndoRepair();
             return 0;
         }
         return CLayeredShellDlg::WindowProc(message, wParam, lParam);
@@ -73,6 +82,14 @@ LRESULT CRapimendPalluxAMDFlashScreenRepairDlg::WindowProc(UINT message, WPARAM 
     default:
         return CLayeredShellDlg::WindowProc(message, wParam, lParam);
     }
+}
+
+void CRapimendPalluxAMDFlashScreenRepairDlg::ShowUndoItem(HMENU menu, bool shown)
+{
+    // Asked each time the menu opens: a repair or an undo, here or from the command line, changes it.
+    const bool present = GetMenuState(menu, IDM_UNDO_REPAIR, MF_BYCOMMAND) != UINT(-1);
+    if (shown && !present) AppendMenuW(menu, MF_STRING, IDM_UNDO_REPAIR, kUndoMenuText);
+    if (!shown && present) DeleteMenu(menu, IDM_UNDO_REPAIR, MF_BYCOMMAND);
 }
 
 void CRapimendPalluxAMDFlashScreenRepairDlg::OnClose()

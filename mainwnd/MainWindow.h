@@ -18,6 +18,8 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Asks whether the problem was solved, then lets the window close.
     void OnClose();
+    // The system menu shows the undo item only while there is something to undo.
+    static void ShowUndoItem(HMENU menu, bool shown);
 
     HICON m_hIcon;
     bool m_bClosing = false;

@@ -1,6 +1,6 @@
 // The repair from the main panel: the agreement gates the button, a confirmation comes first, the
 // progress prompt stands while the worker runs, and the result is answered with the restart
-// question or the failure notice.
+// question or the failure notice. The undo from the system menu runs the same way.
 #include "companion/FeedbackTime.h"
 #include "companion/ToolIdentity.h"
 #include "framework/WinApp.h"
@@ -25,18 +25,30 @@ void CPalluxAMDFlashScreenRepairDlg::OnBnClickedRepair()
     // One repair at a time; the glow border around the artwork does not count as the button.
     if (m_bRepairRunning || !m_btnRepair.IsCursorInActiveArea()) return;
     if (RunPrompt(kConfirmText, 4) != IDOK) return;
+    RunWorker(false);
+}
 
+void CPalluxAMDFlashScreenRepairDlg::OnUndoRepair()
+{
+    if (m_bRepairRunning) return;
+    if (RunPrompt(kUndoConfirmText, 4) != IDOK) return;
+    RunWorker(true);
+}
+
+void CPalluxAMDFlashScreenRepairDlg::RunWorker(bool undo)
+{
     m_bRepairRunning = true;
-    if (!m_repair.StartRepairThread()) {
+    m_bUndoRunning = undo;
+    if (!m_repair.StartRepairThread(undo)) {
         m_bRepairRunning = false;
-        RunPrompt(kFailedText, 3);
+        RunPrompt(undo ? kUndoFailedText : kFailedText, 3);
         return;
     }
     // The worker's messages are handled only once this thread pumps again, inside the progress
     // prompt's modal loop; a close that comes earlier is kept by the prompt.
     m_pExecutePromptDlg.reset();
     m_pExecutePromptDlg = std::make_unique<CExecutePromptDlg>();
-    m_pExecutePromptDlg->SetPromptText(kProgressText);
+    m_pExecutePromptDlg->SetPromptText(undo ? kUndoProgressText : kProgressText);
     m_pExecutePromptDlg->m_fScale = m_fScale;
     m_pExecutePromptDlg->DoModal();
 }
@@ -50,7 +62,7 @@ LRESULT CPalluxAMDFlashScreenRepairDlg::OnCloseExecutePrompt(WPARAM, LPARAM)
 LRESULT CPalluxAMDFlashScreenRepairDlg::OnRepairResult(WPARAM wParam, LPARAM)
 {
     if (wParam == kRepairSucceeded) {
-        if (RunPrompt(kRestartQuestion, 2) == IDOK) {
+        if (RunPrompt(m_bUndoRunning ? kUndoRestartQuestion : kRestartQuestion, 2) == IDOK) {
             if (m_feedbackLib.IsLoaded())
                 m_feedbackLib.CustomerFeedbackEx(TOOL_ID, TOOL_VERSION, kAnswerRestartAccepted,
                                                  FeedbackTimeTextNow().c_str());
@@ -58,7 +70,7 @@ LRESULT CPalluxAMDFlashScreenRepairDlg::OnRepairResult(WPARAM wParam, LPARAM)
             if (!m_repair.RestartSystem()) RunPrompt(kRestartRefused, 3);
         }
     } else if (wParam == kRepairFailed) {
-        RunPrompt(kFailedText, 3);
+        RunPrompt(m_bUndoRunning ? kUndoFailedText : kFailedText, 3);
     } else {
         return 1;
     }

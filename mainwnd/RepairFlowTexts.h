@@ -8,3 +8,10 @@ inline constexpr wchar_t kRestartQuestion[] =
     L"修复完成，建议您保存数据重新启动电脑再使用。现在就要重启吗？\r\n"
     L"如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。";
 inline constexpr wchar_t kRestartRefused[] = L"重启失败，请手动重新启动电脑。";
+
+// The undo from the system menu.
+inline constexpr wchar_t kUndoMenuText[] = L"撤销屏闪修复";
+inline constexpr wchar_t kUndoConfirmText[] = L"将恢复修复前的显示设置，需要重新启动电脑后生效。";
+inline constexpr wchar_t kUndoProgressText[] = L"正在撤销，请稍等";
+inline constexpr wchar_t kUndoFailedText[] = L"撤销失败！";
+inline constexpr wchar_t kUndoRestartQuestion[] = L"撤销完成，需要重新启动电脑后生效。现在就要重启吗？";

@@ -1,30 +1,48 @@
 #pragma once
-// The repair engine: runs the registry change on a worker thread and reports to a window with
-// WM_CLOSE_EXECUTE_PROMPT and then WM_REPAIR_RESULT. It creates no window and shows nothing.
+// The repair engine: finds the AMD adapter's keys, keeps a backup of their values, changes them
+// through the system's reg command and reads them back; and undoes that from the backup. On a
+// worker thread it reports to a window with WM_CLOSE_EXECUTE_PROMPT and then WM_REPAIR_RESULT; the
+// command line calls it directly. It creates no window and shows nothing.
 #include <windows.h>
 
 #include "framework/String.h"
 #include "repair/CommandRunner.h"
 
+enum class RepairOutcome {
+    Changed,    // written (or put back) and read back as wanted: a restart makes it count
+    Unchanged,  // the repair found every key already off, the undo found no backup: nothing written
+    Failed,     // logged
+};
+
 class CFlashScreenRepair {
 public:
     CFlashScreenRepair();
-    // An engine that runs `command` in place of the repair command, as `runner` says; for tests of
-    // the reporting.
+    // An engine that runs `command` in place of each key's repair command, as `runner` says; for
+    // tests of the reporting.
     explicit CFlashScreenRepair(CString command, CommandRunnerSetup runner = CommandRunnerSetup());
 
     // FALSE for a null window, which leaves the notify window as it was.
     BOOL SetNotifyWindow(HWND hWnd);
     HWND GetNotifyWindow() const { return m_hNotifyWnd; }
 
-    // Starts a detached worker that runs DoRepair; FALSE (and a log record) when it cannot start.
-    BOOL StartRepairThread();
+    // Starts a detached worker that runs DoRepair (or DoUndo); FALSE (and a log record) when it
+    // cannot start.
+    BOOL StartRepairThread(bool undo = false);
     static DWORD WINAPI RepairThreadProc(LPVOID param);
+    static DWORD WINAPI UndoThreadProc(LPVOID param);
 
-    // The worker's body. TRUE only when the command ran, exited with 0 and the value reads back as
-    // the DWORD 0. Each message is sent and handled before the next step; a failure is logged last,
-    // after WM_REPAIR_RESULT was handled.
+    // The workers' bodies. TRUE only when every key reads back as wanted. Each message is sent
+    // and handled before the next step; a failure is logged last, after WM_REPAIR_RESULT was handled.
+    // The window's repair always runs the command, also over keys that are off already.
     BOOL DoRepair();
+    BOOL DoUndo();
+
+    // The same work without a window. `writeWhenOff`: run the command even when every key reads 0.
+    RepairOutcome Repair(bool writeWhenOff, CString& failure);
+    RepairOutcome Undo(CString& failure);
+
+    // Whether a backup is there to undo (also one that turns out unreadable: the undo says so).
+    bool HasBackup() const;
 
     // TRUE only on Windows 10 (version 10.0), read from the process environment block.
     BOOL CheckSystemVersion();
@@ -34,7 +52,11 @@ public:
     BOOL RestartSystem();
 
 private:
+    BOOL Report(RepairOutcome outcome, const CString& failure, void (*log)(const CString&));
+    // Runs one reg command; on failure says why in `failure`, after `instance`.
+    bool RunRegCommand(const CString& command, const CString& instance, CString& failure) const;
+
     HWND m_hNotifyWnd = nullptr;
-    CString m_strCommand;
+    CString m_strCommand;  // empty: each key's own command
     CommandRunnerSetup m_runner;
 };

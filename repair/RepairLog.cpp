@@ -9,6 +9,7 @@ namespace {
 const wchar_t kLogFileName[] = L"屏闪修复工具.txt";
 const wchar_t kThreadNotCreated[] = L"创建屏闪修复线程失败";
 const wchar_t kCommandFailed[] = L"执行修改 DalPSRFeatureEnable 修复屏闪命令失败";
+const wchar_t kUndoFailed[] = L"撤销屏闪修复失败";
 
 void WriteForced(const CStringA& text)
 {
@@ -33,18 +34,22 @@ CString OneLine(const CString& text)
 
 }  // namespace
 
-CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& output, const CString& found)
+CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& output)
 {
     switch (end) {
-    case CommandEnd::NotStarted: return CString();
+    case CommandEnd::NotStarted: return L"（命令未能运行）";
     case CommandEnd::TimedOut: return L"（超过时限仍未结束，已终止）";
     case CommandEnd::Exited: break;
     }
-    if (exitCode == 0) return L"（命令已成功结束，但读回的 DalPSRFeatureEnable：" + found + L"）";
     CString text = L"（退出代码 " + std::to_wstring(exitCode) + L"）";
     const CString message = OneLine(output);
     if (!message.IsEmpty()) text += L"：" + message;
     return text;
+}
+
+CString ReadBackDetail(const CString& found)
+{
+    return L"（命令已成功结束，但读回的 DalPSRFeatureEnable：" + found + L"）";
 }
 
 CStringA RepairFailureText(const CString& detail)
@@ -60,4 +65,9 @@ void LogRepairThreadNotCreated()
 void LogRepairCommandFailed(const CString& detail)
 {
     WriteForced(RepairFailureText(detail));
+}
+
+void LogUndoFailed(const CString& detail)
+{
+    WriteForced(CodePageFromWide(kLogCodePage, kUndoFailed + detail));
 }

@@ -10,9 +10,20 @@ void LogRepairThreadNotCreated();
 // The fixed failure text followed by `detail`, so a support person sees why the repair failed.
 void LogRepairCommandFailed(const CString& detail);
 
-// Why a run failed, on one line: nothing when the interpreter could not start; the time limit; the
-// exit code and the command's own text; or, after exit code 0, the value `found` in the registry.
-CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& output, const CString& found);
+// The fixed undo failure text followed by `detail`.
+void LogUndoFailed(const CString& detail);
+
+// Why a run failed, on one line: nothing when the interpreter could not start; the time limit; or
+// the exit code and the command's own text.
+CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& output);
+// After the command succeeded: the value `found` in the registry, which is not the one wanted.
+CString ReadBackDetail(const CString& found);
+
+// Failures before any command runs.
+inline constexpr wchar_t kNoTargetDetail[] = L"（未找到显示适配器的注册表项）";
+inline constexpr wchar_t kBackupNotWrittenDetail[] = L"（无法写入备份文件，未作修改）";
+inline constexpr wchar_t kBackupInvalidDetail[] = L"（备份文件无法读取或内容无效）";
+inline constexpr wchar_t kNoBackupDetail[] = L"（没有备份文件）";
 
 // The record's text as stored (code page 936), built apart from writing for tests.
 CStringA RepairFailureText(const CString& detail);

@@ -31,8 +31,9 @@
 #define IDC_MORE_SOLUTIONS 1015
 #define IDC_MORE_TOOLS 1016
 
-// The about item of the main window's system menu.
+// The about item of the main window's system menu, and the undo item shown while a backup exists.
 #define IDM_ABOUTBOX 0x0010
+#define IDM_UNDO_REPAIR 0x0020
 
 // Artwork (res/images.rc)
 #define IDB_MAIN_FRAME 138

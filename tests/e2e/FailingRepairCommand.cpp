@@ -3,4 +3,7 @@
 // code other than 0, as reg does when it refuses.
 #include "repair/RepairTarget.h"
 
-const wchar_t kRepairCommand[] = L"timeout /t 3 /nobreak >nul & exit 5";
+CString RepairCommandFor(const CString&)
+{
+    return L"timeout /t 3 /nobreak >nul & exit 5";
+}

@@ -61,7 +61,7 @@ TEST(CommandRunner, OnlyTheSystemInterpreterRunsAndItGetsExactlyTheCommandAndOnl
     {
         const CurrentDirectory inDownloads(downloads.Path());
         SetRepairValue(1);
-        const Outcome repair = RunWith(kRepairCommand);
+        const Outcome repair = RunWith(RepairCommandFor(L"0000"));
         ASSERT_EQ(repair.end, CommandEnd::Exited) << repair.output;
         EXPECT_EQ(repair.exitCode, 0u) << repair.output;
         for (const CString& path : planted)
@@ -189,7 +189,7 @@ TEST(RepairEngine, EveryFailureIsReportedAsFailureAndLoggedOnceWithItsReason)
         {"exit 0, value of another type", L"rem", {}, [] { SetRepairText(L"0"); }, L"类型 1 的值）"},
         {"time limit", Quoted(HelperPath()) + L" --sleep " + Quoted(folder / L"pid"), shortLimit,
          [] { SetRepairValue(0); }, L"（超过时限仍未结束，已终止）"},
-        {"no interpreter", L"rem", noInterpreter, [] { SetRepairValue(0); }, L""},
+        {"no interpreter", L"rem", noInterpreter, [] { SetRepairValue(0); }, L"（命令未能运行）"},
     };
     for (const auto& failure : cases) {
         SCOPED_TRACE(failure.what);

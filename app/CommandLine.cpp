@@ -1,0 +1,119 @@
+#include "app/CommandLine.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "app/ConsoleOutput.h"
+#include "framework/Paths.h"
+#include "repair/FlashScreenRepair.h"
+#include "repair/RepairLog.h"
+#include "repair/RepairTarget.h"
+
+namespace {
+
+enum class Command { Repair, Undo, Status, Usage, Invalid };
+
+// Case-insensitive, "/" or "-"; the only combinations are the four of the usage.
+Command CommandOf(const std::vector<CString>& arguments)
+{
+    std::vector<CString> words;
+    for (const CString& argument : arguments) {
+        if (argument.size() < 2 || (argument[0] != L'/' && argument[0] != L'-')) return Command::Invalid;
+        CString word = argument.substr(1);
+        std::transform(word.begin(), word.end(), word.begin(), [](wchar_t ch) { return std::towlower(ch); });
+        words.push_back(word);
+    }
+    std::sort(words.begin(), words.end());
+    if (words == std::vector<CString>{L"quiet"}) return Command::Repair;
+    if (words == std::vector<CString>{L"quiet", L"undo"}) return Command::Undo;
+    if (words == std::vector<CString>{L"status"}) return Command::Status;
+    if (words == std::vector<CString>{L"?"}) return Command::Usage;
+    return Command::Invalid;
+}
+
+void PrintUsage(const CConsoleOutput& out)
+{
+    CString program = ProgramPath();
+    program = program.substr(program.find_last_of(L'\\') + 1);
+    out.WriteLine(L"用法：" + program + L" [/quiet [/undo] | /status | /?]");
+    out.WriteLine(L"  （无参数）    打开修复窗口。");
+    out.WriteLine(L"  /quiet        不显示窗口，将 AMD 显示适配器的 DalPSRFeatureEnable 设为 0（屏闪修复）。");
+    out.WriteLine(L"                退出代码：3010 已修改，重新启动后生效；0 已为 0，未作修改；1 失败。");
+    out.WriteLine(L"  /quiet /undo  不显示窗口，按备份恢复修复前的设置。");
+    out.WriteLine(L"                退出代码：3010 已恢复，重新启动后生效；0 没有备份，无需撤销；1 失败。");
+    out.WriteLine(L"  /status       列出每个目标注册表项及其 DalPSRFeatureEnable 的值。");
+    out.WriteLine(L"                退出代码：0 全部为 0；1 其他。");
+    out.WriteLine(L"  /?            显示本说明。");
+    out.WriteLine(L"命令行方式不显示窗口、不重新启动电脑，也不删除工具文件；失败原因另记入日志。");
+}
+
+int PrintStatus(const CConsoleOutput& out)
+{
+    const std::vector<CString> targets = FindRepairTargets();
+    if (targets.empty()) {
+        out.WriteLine(L"未找到显示适配器的注册表项。");
+        return kExitFailed;
+    }
+    bool allOff = true;
+    for (const CString& instance : targets) {
+        const PsrValue value = ReadPsrValue(instance);
+        allOff &= value.IsOff();
+        out.WriteLine(AdapterKeyName(instance) + L"  " PALLUX_PSR_VALUE L"：" + value.Describe());
+    }
+    return allOff ? kExitDone : kExitFailed;
+}
+
+int Finish(const CConsoleOutput& out, RepairOutcome outcome, const CString& failure, bool undo)
+{
+    switch (outcome) {
+    case RepairOutcome::Changed:
+        out.WriteLine(undo ? L"已恢复修复前的设置，重新启动电脑后生效。" : L"屏闪修复完成，重新启动电脑后生效。");
+        return kExitRestartNeeded;
+    case RepairOutcome::Unchanged:
+        out.WriteLine(undo ? L"没有备份，无需撤销。" : L"DalPSRFeatureEnable 已为 0，未作修改。");
+        return kExitDone;
+    case RepairOutcome::Failed:
+        break;
+    }
+    out.WriteLine((undo ? L"撤销失败！" : L"屏闪修复失败！") + failure);
+    (undo ? LogUndoFailed : LogRepairCommandFailed)(failure);
+    return kExitFailed;
+}
+
+}  // namespace
+
+std::vector<CString> ProgramArguments()
+{
+    std::vector<CString> arguments;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (argv == nullptr) return arguments;
+    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
+    LocalFree(argv);
+    return arguments;
+}
+
+std::optional<int> RunCommandLine(const std::vector<CString>& arguments)
+{
+    if (arguments.empty()) return std::nullopt;
+    const CConsoleOutput out;
+    const Command command = CommandOf(arguments);
+    if (command == Command::Usage || command == Command::Invalid) {
+        PrintUsage(out);
+        return command == Command::Usage ? kExitDone : kExitInvalidArgument;
+    }
+    CFlashScreenRepair repair;
+    if (!repair.CheckSystemVersion()) {
+        out.WriteLine(L"此工具不支持当前系统");
+        return kExitFailed;
+    }
+    if (command == Command::Status) return PrintStatus(out);
+    CString failure;
+    const bool undo = command == Command::Undo;
+    const RepairOutcome outcome = undo ? repair.Undo(failure) : repair.Repair(false, failure);
+    return Finish(out, outcome, failure, undo);
+}
