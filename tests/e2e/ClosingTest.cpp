@@ -37,10 +37,12 @@ TEST_P(Closing, MoreSolutionsAndTheMarginsKeepTheDialogAndEachAnswerIsRecordedOn
     ASSERT_NE(panel, nullptr);
     if (GetParam().byKeys) {
         HWND shell = ToolRun::ShellOf(panel);
+        const CRect placed = ClientRectOnScreen(panel);
         ClickControl(panel, IDC_MINIMIZE);
-        ASSERT_TRUE(WaitUntil([&] { return IsIconic(shell) && !IsWindowVisible(panel); }));
+        ASSERT_TRUE(WaitUntil([&] { return IsIconic(shell) && !IsWindowVisible(panel); })) << "not minimised";
         PostMessageW(shell, WM_SYSCOMMAND, SC_RESTORE, 0);  // as the taskbar does
-        ASSERT_TRUE(WaitUntil([&] { return !IsIconic(shell) && IsWindowVisible(panel); }));
+        ASSERT_TRUE(WaitUntil([&] { return !IsIconic(shell) && IsWindowVisible(panel); })) << "not restored";
+        EXPECT_EQ(ClientRectOnScreen(panel), placed);
         Settle(panel);
         SendKeys({VK_MENU, VK_F4});
     } else {

@@ -4,13 +4,8 @@
 // maker can see: the windows, the registry value, the log file and the reference library's journal.
 #include <windows.h>
 
-#include <functional>
-#include <string>
 #include <utility>
-#include <vector>
 
-#include "framework/Handle.h"
-#include "framework/String.h"
 #include "res/resource.h"
 #include "support/TestSupport.h"
 #include "support/WindowProbe.h"
@@ -77,8 +72,6 @@ public:
     long CloseAsUser();
     // Ends the process at once, as a crash would.
     void End();
-    // Whether the tool has loaded a module of this file name.
-    bool HasLoaded(const wchar_t* name) const { return !LoadedModule(m_processId, name).empty(); }
     // A process the tool started that still runs (the removal of its folder), or none.
     CHandle RunningChild() const;
     // The journal's lines that record `exportName` (each as UTF-8).
@@ -92,9 +85,6 @@ private:
     CHandle m_process;
     DWORD m_processId = 0;
 };
-
-// Starts `path` in its own folder, its output going nowhere; an empty handle when it cannot start.
-CHandle StartProgram(const CString& path);
 
 // The value of field `name` in a journal line ("" when the line has none).
 std::string JournalField(const std::string& line, const char* name);

@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "framework/Encoding.h"
-#include "framework/Handle.h"
 #include "framework/RegKey.h"
 
 namespace {
@@ -56,14 +55,6 @@ HandleTable HandlesNow(DWORD processId)
     }
     return live;
 }
-size_t CountOccurrences(const std::string& haystack, const std::string& needle)
-{
-    if (needle.empty()) return 0;
-    size_t count = 0;
-    for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + needle.size()))
-        ++count;
-    return count;
-}
 }  // namespace
 
 ScratchFolder::ScratchFolder()
@@ -81,6 +72,14 @@ ScratchFolder::ScratchFolder()
 ScratchFolder::~ScratchFolder()
 {
     RemoveTree(m_path);
+}
+
+CurrentDirectory::CurrentDirectory(const CString& folder)
+{
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    m_previous = previous;
+    SetCurrentDirectoryW(folder.c_str());
 }
 
 WineProgramSetting::WineProgramSetting(const wchar_t* program, const wchar_t* subKey, const wchar_t* name,
@@ -124,11 +123,6 @@ void RemoveTree(const CString& path)
     }
 }
 
-bool FileExists(const CString& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool IsFolder(const CString& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -158,13 +152,6 @@ void WriteBytes(const CString& path, const std::string& bytes)
         throw std::runtime_error("short write of a test file");
 }
 
-long long FileSize(const CString& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 CString LoadedModule(DWORD processId, const wchar_t* name)
 {
     CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
@@ -183,13 +170,44 @@ CString ExecutableFolder()
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
+CHandle StartProgram(const CString& path, const CString& arguments)
+{
+    CString commandLine = L"\"" + path + L"\" " + arguments;
+    // A program that crashes ends at once instead of waiting in the crash dialog (under Wine, its
+    // debugger); the started program inherits this.
+    SetErrorMode(GetErrorMode() | SEM_NOGPFAULTERRORBOX);
+    // Its output, and that of any debugger a crash starts, goes nowhere: nothing it leaves running
+    // holds on to this program's output.
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    const CHandle nowhere(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      &inheritable, OPEN_EXISTING, 0, nullptr));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nowhere.Get();
+    PROCESS_INFORMATION started{};
+    const CString folder = path.substr(0, path.rfind(L'\\'));
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                        &started))
+        return CHandle();
+    CHandle thread(started.hThread);
+    return CHandle(started.hProcess);
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
         if (condition()) return true;
-        if (GetTickCount64() >= deadline) return false;
-        Sleep(20);
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
+                                  QS_ALLINPUT);
     }
 }
 
@@ -229,15 +247,16 @@ std::string ToolLog()
     return ReadBytes(CString(data) + L"\\ToolLog\\屏闪修复工具.txt");
 }
 
-size_t RepairFailureRecords(CString* lastDetail)
+std::vector<CString> RepairFailureRecords()
 {
     const std::string failure = CodePageFromWide(936, L"执行修改 DalPSRFeatureEnable 修复屏闪命令失败");
     const std::string log = ToolLog();
-    const size_t last = log.rfind(failure), from = last + failure.size();
-    if (lastDetail != nullptr)
-        *lastDetail = last == std::string::npos ? CString(L"(no record)")
-                                                : WideFromCodePage(936, log.substr(from, log.find("\r\n", from) - from));
-    return CountOccurrences(log, failure);
+    std::vector<CString> details;
+    for (size_t at = log.find(failure); at != std::string::npos; at = log.find(failure, at + 1)) {
+        const size_t from = at + failure.size();
+        details.push_back(WideFromCodePage(936, log.substr(from, log.find("\r\n", from) - from)));
+    }
+    return details;
 }
 
 HandleTable LiveHandlesOf(DWORD processId)
@@ -248,12 +267,4 @@ HandleTable LiveHandlesOf(DWORD processId)
         before = std::exchange(now, HandlesNow(processId));
     }
     return now;
-}
-
-std::vector<std::string> HandlesOnlyIn(const HandleTable& these, const HandleTable& those)
-{
-    std::vector<std::string> listed;
-    for (const auto& [value, type] : these)
-        if (those.count(value) == 0) listed.push_back(std::to_string(value) + ":" + std::string(type.begin(), type.end()));
-    return listed;
 }
