@@ -49,7 +49,7 @@ void CALLBACK EndWatched(HWND, UINT, UINT_PTR, DWORD)
 TEST(ProgressPrompt, EndsWithIdOkAndHidesAtOnceWhenTheWorkSaysSoHoweverEarly)
 {
     Forwarder forwarder;
-    const size_t ownWindows = VisibleWindows(GetCurrentProcessId(), GetCurrentThreadId()).size();
+    const size_t ownWindows = VisibleWindows(GetCurrentProcessId()).size();
     // At once: while the prompt is still being made; early: before DoModal, while this thread pumps.
     for (const bool beforeDoModal : {false, false, false, false, false, false, false, false, true, true, true}) {
         SCOPED_TRACE(beforeDoModal ? "before DoModal" : "at once");
@@ -67,7 +67,7 @@ TEST(ProgressPrompt, EndsWithIdOkAndHidesAtOnceWhenTheWorkSaysSoHoweverEarly)
         EXPECT_EQ(prompt.DoModal(), IDOK);
         KillTimer(nullptr, watchdog);
         work.join();
-        EXPECT_EQ(VisibleWindows(GetCurrentProcessId(), GetCurrentThreadId()).size(), ownWindows)
+        EXPECT_EQ(VisibleWindows(GetCurrentProcessId()).size(), ownWindows)
             << "the prompt left a window on screen";
         EXPECT_FALSE(forwarder.m_bShownAfterClose) << "the prompt still showed right after its close";
     }

@@ -199,7 +199,6 @@ TEST(MainWindow, OneSessionOfButtonsTheBoxLinksKeysTheAboutBoxAndADragWithTheCon
     EXPECT_EQ(prompt, CRect(left, top, left + 336, top + 156)) << "the confirmation is not centred over the window";
     SendKeys({VK_ESCAPE});
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(confirm) && IsWindowEnabled(panel); })) << "Esc did not cancel";
-    EXPECT_EQ(tool.WaitForExit(0), -1);
 }
 
 }  // namespace

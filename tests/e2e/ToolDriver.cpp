@@ -117,11 +117,6 @@ HWND ToolRun::Window(const std::function<bool(HWND)>& matches, DWORD timeoutMs) 
     return found;
 }
 
-HWND ToolRun::PromptSaying(const wchar_t* text, DWORD timeoutMs) const
-{
-    return Window([text](HWND window) { return TextOf(GetDlgItem(window, IDC_PROMPT_TEXT)) == text; }, timeoutMs);
-}
-
 long ToolRun::CloseAsUser()
 {
     HWND panel = MainPanel();

@@ -61,7 +61,10 @@ public:
     HWND ProgressPrompt(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_STATE_TEXT, timeoutMs); }
     HWND FeedbackDialog(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_SOLVED, timeoutMs); }
     // The prompt showing `text`.
-    HWND PromptSaying(const wchar_t* text, DWORD timeoutMs = 30000) const;
+    HWND PromptSaying(const wchar_t* text, DWORD timeoutMs = 30000) const
+    {
+        return Window([text](HWND window) { return TextOf(GetDlgItem(window, IDC_PROMPT_TEXT)) == text; }, timeoutMs);
+    }
     // The shell around a content panel.
     static HWND ShellOf(HWND panel) { return GetWindow(panel, GW_OWNER); }
 

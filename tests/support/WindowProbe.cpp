@@ -121,11 +121,10 @@ CString TextOf(HWND window)
     return text;
 }
 
-std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId)
+std::vector<HWND> VisibleWindows(DWORD processId)
 {
     std::pair<DWORD, std::vector<HWND>> found{processId, {}};
-    if (threadId != 0) EnumThreadWindows(threadId, &CollectVisible, reinterpret_cast<LPARAM>(&found));
-    else EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&found));
+    EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&found));
     return found.second;
 }
 

@@ -43,8 +43,8 @@ CRect ControlRect(HWND dialog, int id);
 // A window's text (of any thread's window).
 CString TextOf(HWND window);
 
-// The visible top-level windows of a process, or of one of its threads.
-std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId = 0);
+// The visible top-level windows of a process.
+std::vector<HWND> VisibleWindows(DWORD processId);
 // Waits until `window` has kept its place for a while and holds the foreground: a window just shown
 // may still be centred, and Wine may still be handing it the focus, so that a click or a key would
 // go astray, as a hand's would not.
