@@ -37,10 +37,12 @@ TEST_P(Closing, MoreSolutionsAndTheMarginsKeepTheDialogAndEachAnswerIsRecordedOn
     ASSERT_NE(panel, nullptr);
     if (GetParam().byKeys) {
         HWND shell = ToolRun::ShellOf(panel);
+        const CRect placed = ClientRectOnScreen(panel);
         ClickControl(panel, IDC_MINIMIZE);
-        ASSERT_TRUE(WaitUntil([&] { return IsIconic(shell) && !IsWindowVisible(panel); }));
+        ASSERT_TRUE(WaitUntil([&] { return IsIconic(shell) && !IsWindowVisible(panel); })) << "not minimised";
         PostMessageW(shell, WM_SYSCOMMAND, SC_RESTORE, 0);  // as the taskbar does
-        ASSERT_TRUE(WaitUntil([&] { return !IsIconic(shell) && IsWindowVisible(panel); }));
+        ASSERT_TRUE(WaitUntil([&] { return !IsIconic(shell) && IsWindowVisible(panel); })) << "not restored";
+        EXPECT_EQ(ClientRectOnScreen(panel), placed);
         Settle(panel);
         SendKeys({VK_MENU, VK_F4});
     } else {
@@ -60,8 +62,6 @@ TEST_P(Closing, MoreSolutionsAndTheMarginsKeepTheDialogAndEachAnswerIsRecordedOn
     SendClick(OnScreen(GetDlgItem(dialog, IDC_SOLVED), POINT{4, 4}));
     SendClick(OnScreen(GetDlgItem(dialog, IDC_UNSOLVED), POINT{4, 30}));
     EXPECT_EQ(tool.WaitForExit(1500), -1) << "a click in a button's margin ended the dialog";
-    EXPECT_TRUE(IsWindowVisible(dialog));
-    EXPECT_TRUE(tool.JournalLines("CustomerFeedbackEx").empty());
 
     const long long before = _time64(nullptr);
     ClickControl(dialog, GetParam().button);

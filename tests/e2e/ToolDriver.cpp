@@ -1,9 +1,6 @@
 #include "ToolDriver.h"
 
-#include <gtest/gtest.h>
-
 #include "framework/Gdi.h"
-#include "framework/Module.h"
 
 #include <tlhelp32.h>
 #include <winioctl.h>
@@ -11,25 +8,8 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
-#include <type_traits>
 
 namespace {
-
-// The pictures the tests compare with are the built tool's own.
-class ToolPictures : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        m_tool.reset(LoadLibraryExW((ExecutableFolder() + L"\\" + kTool).c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-        ASSERT_TRUE(m_tool) << "the built tool is missing";
-        AfxSetResourceHandle(m_tool.get());
-    }
-
-private:
-    std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> m_tool{nullptr, &FreeLibrary};
-};
-const auto* const g_pictures = ::testing::AddGlobalTestEnvironment(new ToolPictures);
 
 void SetScreenDpi(DWORD dpi)
 {
@@ -103,9 +83,32 @@ ToolRun::ToolRun(const ToolSetup& setup)
     } else {
         m_folder = program.substr(0, program.rfind(L'\\'));
     }
+    if (!setup.start) return;
     m_process = StartProgram(program);
     if (!m_process) throw std::runtime_error("the tool did not start");
     m_processId = GetProcessId(m_process.Get());
+}
+
+long ToolRun::RunCommandLine(const CString& arguments, std::string* output) const
+{
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    // Room for all the tool writes, so it never waits for this side to read.
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 1 << 16)) return -1;
+    const CHandle reader(readEnd);
+    CHandle writer(writeEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    const CHandle process = StartProgram(m_folder + L"\\" + kTool, arguments, writer.Get());
+    writer.Close();
+    DWORD exitCode = DWORD(-1);
+    if (process && WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) TerminateProcess(process.Get(), DWORD(-1));
+    if (process) GetExitCodeProcess(process.Get(), &exitCode);
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    if (output != nullptr) *output = text;
+    return long(exitCode);
 }
 
 ToolRun::~ToolRun()
@@ -122,30 +125,6 @@ void ToolRun::End()
     WaitForSingleObject(m_process.Get(), 10000);
 }
 
-CHandle StartProgram(const CString& path)
-{
-    CString commandLine = L"\"" + path + L"\"";
-    // A program that crashes ends at once instead of waiting in the crash dialog (under Wine, its
-    // debugger); the started program inherits this.
-    SetErrorMode(GetErrorMode() | SEM_NOGPFAULTERRORBOX);
-    // Its output, and that of any debugger a crash starts, goes nowhere: nothing it leaves running
-    // holds on to this program's output.
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    const CHandle nowhere(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      &inheritable, OPEN_EXISTING, 0, nullptr));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nowhere.Get();
-    PROCESS_INFORMATION started{};
-    const CString folder = path.substr(0, path.rfind(L'\\'));
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
-                        &started))
-        return CHandle();
-    CHandle thread(started.hThread);
-    return CHandle(started.hProcess);
-}
-
 HWND ToolRun::Window(const std::function<bool(HWND)>& matches, DWORD timeoutMs) const
 {
     HWND found = nullptr;
@@ -159,11 +138,6 @@ HWND ToolRun::Window(const std::function<bool(HWND)>& matches, DWORD timeoutMs) 
     WaitForInputIdle(m_process.Get(), 5000);
     Settle(found);
     return found;
-}
-
-HWND ToolRun::PromptSaying(const wchar_t* text, DWORD timeoutMs) const
-{
-    return Window([text](HWND window) { return TextOf(GetDlgItem(window, IDC_PROMPT_TEXT)) == text; }, timeoutMs);
 }
 
 long ToolRun::CloseAsUser()

@@ -4,13 +4,8 @@
 // maker can see: the windows, the registry value, the log file and the reference library's journal.
 #include <windows.h>
 
-#include <functional>
-#include <string>
 #include <utility>
-#include <vector>
 
-#include "framework/Handle.h"
-#include "framework/String.h"
 #include "res/resource.h"
 #include "support/TestSupport.h"
 #include "support/WindowProbe.h"
@@ -36,6 +31,7 @@ struct ToolSetup {
     std::vector<std::pair<CString, CString>> besideIt;  // more built files to copy: from, to
     DWORD dpi = 96;
     const wchar_t* windowsVersion = nullptr;  // Wine's version for the tool alone ("win7", "win81")
+    bool start = true;  // false: the folder is made and the tool only runs through RunCommandLine
     wchar_t drive = 0;  // when set, the folder is mapped as this drive and the tool started at its root
 };
 
@@ -65,11 +61,21 @@ public:
     HWND Prompt(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_PROMPT_OK, timeoutMs); }
     HWND ProgressPrompt(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_STATE_TEXT, timeoutMs); }
     HWND FeedbackDialog(DWORD timeoutMs = 10000) const { return WindowWithControl(IDC_SOLVED, timeoutMs); }
-    // The prompt showing `text`.
-    HWND PromptSaying(const wchar_t* text, DWORD timeoutMs = 30000) const;
+    // The prompt showing `text`, and the test for it.
+    static std::function<bool(HWND)> Saying(const wchar_t* text)
+    {
+        return [text](HWND window) { return TextOf(GetDlgItem(window, IDC_PROMPT_TEXT)) == text; };
+    }
+    HWND PromptSaying(const wchar_t* text, DWORD timeoutMs = 30000) const
+    {
+        return Window(Saying(text), timeoutMs);
+    }
     // The shell around a content panel.
     static HWND ShellOf(HWND panel) { return GetWindow(panel, GW_OWNER); }
 
+    // Runs the tool in its folder with `arguments` and waits for it: its exit code (-1 when it did not
+    // end within a minute, and it is ended) and, when asked, what it wrote to its standard output.
+    long RunCommandLine(const CString& arguments, std::string* output = nullptr) const;
     // Waits for the process to end; its exit code, or -1 when it did not end in time.
     long WaitForExit(DWORD timeoutMs = 20000) const;
     // Ends the tool as a user does: the close button, then the problem-solved dialog's close
@@ -77,8 +83,6 @@ public:
     long CloseAsUser();
     // Ends the process at once, as a crash would.
     void End();
-    // Whether the tool has loaded a module of this file name.
-    bool HasLoaded(const wchar_t* name) const { return !LoadedModule(m_processId, name).empty(); }
     // A process the tool started that still runs (the removal of its folder), or none.
     CHandle RunningChild() const;
     // The journal's lines that record `exportName` (each as UTF-8).
@@ -92,9 +96,6 @@ private:
     CHandle m_process;
     DWORD m_processId = 0;
 };
-
-// Starts `path` in its own folder, its output going nowhere; an empty handle when it cannot start.
-CHandle StartProgram(const CString& path);
 
 // The value of field `name` in a journal line ("" when the line has none).
 std::string JournalField(const std::string& line, const char* name);

@@ -28,15 +28,6 @@ std::vector<std::string> Texts(const std::string& bytes)
     return texts;
 }
 
-// Appends bytes beside a sink that may hold the file open.
-void AppendBytes(const CString& path, const std::string& bytes)
-{
-    CHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    ASSERT_TRUE(file && WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
-}
-
 class LogSinks : public ::testing::TestWithParam<int> {
 protected:
     std::unique_ptr<CLogBase> Make(const ScratchFolder& in, long long maxSize = kLogSizeThreshold) const
@@ -102,27 +93,30 @@ TEST_P(LogSinks, WritesNothingThroughALink)
 
 TEST_P(LogSinks, MovesToBackupOnlyWhenLongerThan6020000Bytes)
 {
-    for (long long sizeAfter : {6020000LL, 6020001LL}) {
-        ScratchFolder folder;
-        const CString file = folder / L"test.txt", backup = folder / L"test.txtbak";
-        WriteBytes(backup, "older backup\r\n");
-        const auto sink = Make(folder);
-        sink->WriteText("first", "test.txt");  // the keep-open sink now holds the file
-        AppendBytes(file, std::string(size_t(sizeAfter - FileSize(file) - (30 + 4 + 2)), 'x'));
-        sink->WriteText("edge", "test.txt");  // stamp, "edge", CR LF
-        if (sizeAfter == 6020000) {
-            EXPECT_EQ(FileSize(file), 6020000);
-            EXPECT_EQ(ReadBytes(backup), "older backup\r\n");
-            continue;
-        }
-        // Written whole, then moved over the older backup; the next record starts a new file.
-        const std::string moved = ReadBytes(backup);
-        EXPECT_EQ(moved.size(), 6020001u);
-        EXPECT_EQ(moved.substr(30, 7), "first\r\n");
-        EXPECT_EQ(moved.substr(moved.size() - 9), "   edge\r\n");
-        sink->WriteText("fresh", "test.txt");
-        EXPECT_EQ(Texts(ReadBytes(file)), std::vector<std::string>{"fresh"});
+    ScratchFolder folder;
+    const CString file = folder / L"test.txt", backup = folder / L"test.txtbak";
+    WriteBytes(backup, "older backup\r\n");
+    const auto sink = Make(folder);
+    sink->WriteText("first", "test.txt");  // the keep-open sink now holds the file
+    {
+        // Appended beside the sink, which may hold the file open.
+        const std::string fill(size_t(6020000 - ReadBytes(file).size() - (30 + 4 + 2)), 'x');
+        CHandle appending(CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                      FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(appending && WriteFile(appending.Get(), fill.data(), DWORD(fill.size()), &written, nullptr));
     }
+    sink->WriteText("edge", "test.txt");  // stamp, "edge", CR LF: 6020000 bytes, not longer
+    EXPECT_EQ(ReadBytes(file).size(), 6020000u);
+    EXPECT_EQ(ReadBytes(backup), "older backup\r\n");
+    // Written whole, then moved over the older backup; the next record starts a new file.
+    sink->WriteText("over", "test.txt");
+    const std::string moved = ReadBytes(backup);
+    EXPECT_EQ(moved.size(), 6020036u);
+    EXPECT_EQ(moved.substr(30, 7), "first\r\n");
+    EXPECT_EQ(moved.substr(moved.size() - 9), "   over\r\n");
+    sink->WriteText("fresh", "test.txt");
+    EXPECT_EQ(Texts(ReadBytes(file)), std::vector<std::string>{"fresh"});
 }
 
 TEST_P(LogSinks, ThreeProcessesOnOneFileUnderTwoSpellingsRotateAndLoseNothing)
@@ -135,16 +129,11 @@ TEST_P(LogSinks, ThreeProcessesOnOneFileUnderTwoSpellingsRotateAndLoseNothing)
     CHandle start(CreateEventW(nullptr, TRUE, FALSE, startName.c_str()));
     std::vector<CHandle> children;
     for (int p = 0; p < kProcesses; ++p) {
-        CString command = L"\"" + ExecutableFolder() + L"\\log_test_writer.exe\" " + std::to_wstring(GetParam()) +
-                          L" \"" + folder.Path() + L"\" test.txt " + std::to_wstring(kRecords) + L" p" +
-                          std::to_wstring(p) + L" " + std::to_wstring(kMaxSize) + L" " + startName;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process));
-        CloseHandle(process.hThread);
-        children.emplace_back(process.hProcess);
+        children.push_back(StartProgram(ExecutableFolder() + L"\\log_test_writer.exe",
+                                        std::to_wstring(GetParam()) + L" \"" + folder.Path() + L"\" test.txt " +
+                                            std::to_wstring(kRecords) + L" p" + std::to_wstring(p) + L" " +
+                                            std::to_wstring(kMaxSize) + L" " + startName));
+        ASSERT_TRUE(children.back());
     }
     SetEvent(start.Get());
     for (const CHandle& child : children) {
@@ -153,8 +142,8 @@ TEST_P(LogSinks, ThreeProcessesOnOneFileUnderTwoSpellingsRotateAndLoseNothing)
         EXPECT_TRUE(GetExitCodeProcess(child.Get(), &code) && code == 0);
     }
 
-    EXPECT_GT(FileSize(folder / L"test.txtbak"), kMaxSize);
-    EXPECT_LE(FileSize(folder / L"test.txt"), kMaxSize);
+    EXPECT_GT(ReadBytes(folder / L"test.txtbak").size(), size_t(kMaxSize));
+    EXPECT_LE(ReadBytes(folder / L"test.txt").size(), size_t(kMaxSize));
     std::map<std::string, std::vector<int>> records, expected;
     static const std::regex shape(R"(^(p\d) r(\d+)$)");
     for (const wchar_t* name : {L"test.txtbak", L"test.txt"}) {

@@ -10,19 +10,21 @@
 #include <utility>
 
 #include "framework/Encoding.h"
-#include "framework/Handle.h"
 #include "framework/RegKey.h"
 
 namespace {
 
 // Written out here rather than taken from the tool, so that a wrong key in the tool shows.
-const wchar_t kAdapterKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\0000";
+CString AdapterKey(const wchar_t* instance)
+{
+    return CString(L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}\\") + instance;
+}
 const wchar_t kRepairValueName[] = L"DalPSRFeatureEnable";
 
-void SetRepair(DWORD type, const void* data, DWORD size)
+void SetRepair(DWORD type, const void* data, DWORD size, const wchar_t* instance = L"0000")
 {
     CRegKey key;
-    if (key.Create(HKEY_LOCAL_MACHINE, kAdapterKey, KEY_SET_VALUE | KEY_WOW64_64KEY) != ERROR_SUCCESS ||
+    if (key.Create(HKEY_LOCAL_MACHINE, AdapterKey(instance).c_str(), KEY_SET_VALUE | KEY_WOW64_64KEY) != ERROR_SUCCESS ||
         RegSetValueExW(key.Get(), kRepairValueName, 0, type, static_cast<const BYTE*>(data), size) != ERROR_SUCCESS)
         throw std::runtime_error("cannot set the adapter's value");
 }
@@ -56,14 +58,6 @@ HandleTable HandlesNow(DWORD processId)
     }
     return live;
 }
-size_t CountOccurrences(const std::string& haystack, const std::string& needle)
-{
-    if (needle.empty()) return 0;
-    size_t count = 0;
-    for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + needle.size()))
-        ++count;
-    return count;
-}
 }  // namespace
 
 ScratchFolder::ScratchFolder()
@@ -81,6 +75,14 @@ ScratchFolder::ScratchFolder()
 ScratchFolder::~ScratchFolder()
 {
     RemoveTree(m_path);
+}
+
+CurrentDirectory::CurrentDirectory(const CString& folder)
+{
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    m_previous = previous;
+    SetCurrentDirectoryW(folder.c_str());
 }
 
 WineProgramSetting::WineProgramSetting(const wchar_t* program, const wchar_t* subKey, const wchar_t* name,
@@ -124,11 +126,6 @@ void RemoveTree(const CString& path)
     }
 }
 
-bool FileExists(const CString& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool IsFolder(const CString& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -158,13 +155,6 @@ void WriteBytes(const CString& path, const std::string& bytes)
         throw std::runtime_error("short write of a test file");
 }
 
-long long FileSize(const CString& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 CString LoadedModule(DWORD processId, const wchar_t* name)
 {
     CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
@@ -183,13 +173,45 @@ CString ExecutableFolder()
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
+CHandle StartProgram(const CString& path, const CString& arguments, HANDLE output)
+{
+    CString commandLine = L"\"" + path + L"\" " + arguments;
+    // A program that crashes ends at once instead of waiting in the crash dialog (under Wine, its
+    // debugger); the started program inherits this.
+    SetErrorMode(GetErrorMode() | SEM_NOGPFAULTERRORBOX);
+    // Its output, and that of any debugger a crash starts, goes nowhere: nothing it leaves running
+    // holds on to this program's output.
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    const CHandle nowhere(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      &inheritable, OPEN_EXISTING, 0, nullptr));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nowhere.Get();
+    if (output != nullptr) startup.hStdOutput = startup.hStdError = output;
+    PROCESS_INFORMATION started{};
+    const CString folder = path.substr(0, path.rfind(L'\\'));
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
+                        &started))
+        return CHandle();
+    CHandle thread(started.hThread);
+    return CHandle(started.hProcess);
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
         if (condition()) return true;
-        if (GetTickCount64() >= deadline) return false;
-        Sleep(20);
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
+                                  QS_ALLINPUT);
     }
 }
 
@@ -203,9 +225,9 @@ std::ostream& operator<<(std::ostream& out, const RECT& rect)
     return out << "(" << rect.left << ", " << rect.top << ")-(" << rect.right << ", " << rect.bottom << ")";
 }
 
-void SetRepairValue(DWORD value)
+void SetRepairValue(DWORD value, const wchar_t* instance)
 {
-    SetRepair(REG_DWORD, &value, sizeof value);
+    SetRepair(REG_DWORD, &value, sizeof value, instance);
 }
 
 void SetRepairText(const wchar_t* text)
@@ -213,31 +235,42 @@ void SetRepairText(const wchar_t* text)
     SetRepair(REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
 }
 
-long long RepairValue()
+long long RepairValue(const wchar_t* instance)
 {
     DWORD value = 0, size = sizeof value;
-    return RegGetValueW(HKEY_LOCAL_MACHINE, kAdapterKey, kRepairValueName, RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY,
+    return RegGetValueW(HKEY_LOCAL_MACHINE, AdapterKey(instance).c_str(), kRepairValueName, RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY,
                         nullptr, &value, &size) == ERROR_SUCCESS
-               ? value
+               ? static_cast<long long>(value)
                : -1;
+}
+
+CString ToolLogFolder()
+{
+    wchar_t data[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE);
+    return CString(data) + L"\\ToolLog\\";
+}
+
+CString RepairBackupPath()
+{
+    return ToolLogFolder() + L"屏闪修复工具-备份.reg";
 }
 
 std::string ToolLog()
 {
-    wchar_t data[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE);
-    return ReadBytes(CString(data) + L"\\ToolLog\\屏闪修复工具.txt");
+    return ReadBytes(ToolLogFolder() + L"屏闪修复工具.txt");
 }
 
-size_t RepairFailureRecords(CString* lastDetail)
+std::vector<CString> RepairFailureRecords()
 {
     const std::string failure = CodePageFromWide(936, L"执行修改 DalPSRFeatureEnable 修复屏闪命令失败");
     const std::string log = ToolLog();
-    const size_t last = log.rfind(failure), from = last + failure.size();
-    if (lastDetail != nullptr)
-        *lastDetail = last == std::string::npos ? CString(L"(no record)")
-                                                : WideFromCodePage(936, log.substr(from, log.find("\r\n", from) - from));
-    return CountOccurrences(log, failure);
+    std::vector<CString> details;
+    for (size_t at = log.find(failure); at != std::string::npos; at = log.find(failure, at + 1)) {
+        const size_t from = at + failure.size();
+        details.push_back(WideFromCodePage(936, log.substr(from, log.find("\r\n", from) - from)));
+    }
+    return details;
 }
 
 HandleTable LiveHandlesOf(DWORD processId)
@@ -248,12 +281,4 @@ HandleTable LiveHandlesOf(DWORD processId)
         before = std::exchange(now, HandlesNow(processId));
     }
     return now;
-}
-
-std::vector<std::string> HandlesOnlyIn(const HandleTable& these, const HandleTable& those)
-{
-    std::vector<std::string> listed;
-    for (const auto& [value, type] : these)
-        if (those.count(value) == 0) listed.push_back(std::to_string(value) + ":" + std::string(type.begin(), type.end()));
-    return listed;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handle.h"
 #include "framework/String.h"
 
 // A fresh, empty folder under the temporary folder, removed with everything in it at the end.
@@ -23,6 +24,16 @@ public:
 
 private:
     CString m_path;
+};
+
+// Makes `folder` the current directory for the owner's lifetime, then puts the previous one back.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const CString& folder);
+    ~CurrentDirectory() { SetCurrentDirectoryW(m_previous.c_str()); }
+
+private:
+    CString m_previous;
 };
 
 // A setting Wine applies to one program alone (its key under HKCU\Software\Wine\AppDefaults, with
@@ -43,11 +54,9 @@ std::vector<CString> FolderNames(const CString& folder);
 // Removes a file or a folder tree; quiet when it is not there.
 void RemoveTree(const CString& path);
 
-bool FileExists(const CString& path);
 bool IsFolder(const CString& path);
 std::string ReadBytes(const CString& path);  // empty when missing
 void WriteBytes(const CString& path, const std::string& bytes);
-long long FileSize(const CString& path);  // -1 when missing
 
 // The full path of the module of file name `name` that process `processId` has loaded, or empty.
 CString LoadedModule(DWORD processId, const wchar_t* name);
@@ -55,7 +64,11 @@ CString LoadedModule(DWORD processId, const wchar_t* name);
 // The folder of the running test executable, without a trailing backslash.
 CString ExecutableFolder();
 
-// Polls `condition` until it holds or `timeoutMs` has passed; returns whether it held.
+// Starts program `path` with `arguments` in the program's folder, its output going to `output` (an
+// inheritable handle) or nowhere; an empty handle when it cannot start.
+CHandle StartProgram(const CString& path, const CString& arguments = CString(), HANDLE output = nullptr);
+
+// Runs this thread's messages until `condition` holds or `timeoutMs` has passed; whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
 // The live handles of process `processId`, value to object type, read from outside by copying each
@@ -63,8 +76,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // agree (at most about a second), since a thread that is just ending still holds its handle.
 using HandleTable = std::map<ULONG_PTR, CString>;
 HandleTable LiveHandlesOf(DWORD processId);
-// The handles of `these` whose values `those` does not hold, each as "value:type".
-std::vector<std::string> HandlesOnlyIn(const HandleTable& these, const HandleTable& those);
 
 // Wide strings and rectangles in test messages, as text.
 std::ostream& operator<<(std::ostream& out, const CString& text);
@@ -74,14 +85,15 @@ inline void PrintTo(const CString& text, std::ostream* out)
 }
 std::ostream& operator<<(std::ostream& out, const RECT& rect);
 
-// The value the tool repairs, DalPSRFeatureEnable of the first display adapter (its key made when
-// missing): set as a DWORD or as text, read back as a DWORD (-1 when absent or of another type).
-void SetRepairValue(DWORD value);
+// The value the tool repairs, DalPSRFeatureEnable of a display adapter, the first unless named (its
+// key made when missing): set as a DWORD or as text, read back as a DWORD (-1 when absent or of another type).
+void SetRepairValue(DWORD value, const wchar_t* instance = L"0000");
 void SetRepairText(const wchar_t* text);
-long long RepairValue();
+long long RepairValue(const wchar_t* instance = L"0000");
+// The backup of the values the repair changed, in the log folder.
+CString RepairBackupPath();
 
 // The tool's log file, whole (empty when there is none).
 std::string ToolLog();
-// How many records of the failed repair command the log holds; `lastDetail` gets what follows the
-// fixed text in the last one.
-size_t RepairFailureRecords(CString* lastDetail = nullptr);
+// What follows the fixed text in each of the log's records of the failed repair command, in order.
+std::vector<CString> RepairFailureRecords();

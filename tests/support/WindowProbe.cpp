@@ -1,5 +1,7 @@
 #include "support/WindowProbe.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -11,13 +13,22 @@
 
 namespace {
 
-int Difference(uint32_t a, uint32_t b)
-{
-    int most = 0;
-    for (const int shift : {0, 8, 16})
-        most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-    return most;
-}
+// GDI+ for the whole run, and the process DPI-aware so that window geometry is in real pixels at
+// any screen DPI.
+class GdiplusEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        SetProcessDPIAware();
+        m_session = std::make_unique<CGdiplusSession>();
+        ASSERT_TRUE(m_session->IsStarted());
+    }
+    void TearDown() override { m_session.reset(); }
+
+private:
+    std::unique_ptr<CGdiplusSession> m_session;
+};
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
 
 BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param)
 {
@@ -30,23 +41,6 @@ BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param)
 
 }  // namespace
 
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (condition()) return true;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
-                                  QS_ALLINPUT);
-    }
-}
-
 // Moves are warps: after an absolute move by SendInput, a test program without windows of its own
 // was seen to read the cursor stuck where it had been. Wine's desktop hears of every warp from the
 // X server and then moves the cursor there itself, as if a hand had moved the mouse; under load that
@@ -57,7 +51,7 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 void SendMouseTo(POINT screen, bool steady)
 {
     ULONGLONG stableSince = 0;
-    PumpUntil([&] {
+    WaitUntil([&] {
         POINT at;
         const bool there = GetCursorPos(&at) && at.x == screen.x && at.y == screen.y;
         if (stableSince == 0 || (steady && !there)) {
@@ -65,7 +59,7 @@ void SendMouseTo(POINT screen, bool steady)
             stableSince = GetTickCount64();
         }
         return steady ? GetTickCount64() - stableSince >= 250 : there;
-    });
+    }, 5000);
 }
 
 void SendMouseButton(bool down)
@@ -74,7 +68,7 @@ void SendMouseButton(bool down)
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
     SendInput(1, &input, sizeof input);
-    PumpUntil([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; }, 2000);
+    WaitUntil([&] { return ((GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == down; }, 2000);
 }
 
 void SendClick(POINT screen)
@@ -127,11 +121,10 @@ CString TextOf(HWND window)
     return text;
 }
 
-std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId)
+std::vector<HWND> VisibleWindows(DWORD processId)
 {
     std::pair<DWORD, std::vector<HWND>> found{processId, {}};
-    if (threadId != 0) EnumThreadWindows(threadId, &CollectVisible, reinterpret_cast<LPARAM>(&found));
-    else EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&found));
+    EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&found));
     return found.second;
 }
 
@@ -139,26 +132,23 @@ void Settle(HWND window)
 {
     CRect last = WindowRectOf(window);
     ULONGLONG stableSince = GetTickCount64();
-    PumpUntil([&] {
+    WaitUntil([&] {
         if (!IsWindow(window)) return true;
         if (const CRect now = WindowRectOf(window); now != last) {
             last = now;
             stableSince = GetTickCount64();
         }
         return GetForegroundWindow() == window && GetTickCount64() - stableSince >= 500;
-    });
+    }, 5000);
 }
 
-Pixels CaptureClient(HWND window, const RECT* part)
+Pixels CaptureScreen(const RECT& area)
 {
-    CRect area;
-    GetClientRect(window, &area);
-    if (part != nullptr) area = *part;
-    Pixels pixels{area.Width(), area.Height(), {}};
+    Pixels pixels{area.right - area.left, area.bottom - area.top, {}};
     BITMAPINFO info{};
     info.bmiHeader = {sizeof info.bmiHeader, pixels.width, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    CClientDC screen(window);
+    CClientDC screen(nullptr);
     CBitmap section(CreateDIBSection(screen.GetSafeHdc(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     CDC memory;
     if (!section || !memory.CreateCompatibleDC(screen.GetSafeHdc())) return pixels;
@@ -195,7 +185,10 @@ double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance)
     for (size_t i = 0; i < expected.argb.size(); ++i) {
         if ((expected.argb[i] >> 24) != 0xFF) continue;
         ++opaque;
-        if (Difference(shown.argb[i], expected.argb[i]) <= tolerance) ++matching;
+        bool within = true;
+        for (const int shift : {0, 8, 16})
+            within &= std::abs(int((shown.argb[i] >> shift) & 0xFF) - int((expected.argb[i] >> shift) & 0xFF)) <= tolerance;
+        matching += within;
     }
     return opaque > 0 ? static_cast<double>(matching) / static_cast<double>(opaque) : 0.0;
 }
@@ -203,8 +196,7 @@ double MatchShare(const Pixels& shown, const Pixels& expected, int tolerance)
 bool ShowsPicture(HWND window, UINT id, DWORD timeoutMs)
 {
     const Pixels expected = Picture(id);
-    // Read off the screen, where another process's window shows too.
     const CRect shown = ClientRectOnScreen(window);
     return !expected.argb.empty() &&
-           WaitUntil([&] { return MatchShare(CaptureClient(nullptr, &shown), expected) >= 0.95; }, timeoutMs);
+           WaitUntil([&] { return MatchShare(CaptureScreen(shown), expected) >= 0.95; }, timeoutMs);
 }

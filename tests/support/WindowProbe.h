@@ -1,19 +1,16 @@
 #pragma once
 // Window tests: real mouse and key input, finding windows and waiting until they settle, and what a
 // window shows, read back and compared with decoded artwork. For windows of this process and of the
-// tool started as a process of its own alike.
+// tool started as a process of its own alike. Linked in, it starts GDI+ for the whole run and makes
+// the process DPI-aware.
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "framework/Gdiplus.h"
 #include "framework/String.h"
 #include "framework/Types.h"
-
-// Runs this thread's messages until `condition` holds or `timeoutMs` has passed; whether it held.
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
 // Real mouse input, in screen pixels; each returns once the system has taken it, a steady move once
 // the cursor has stayed there a while.
@@ -21,7 +18,6 @@ void SendMouseTo(POINT screen, bool steady = true);
 void SendMouseButton(bool down);
 // Moves there, presses and releases.
 void SendClick(POINT screen);
-void ClickControl(HWND dialog, int id);
 // The keys pressed in order and let go in reverse, as a chord (Alt+F4: {VK_MENU, VK_F4}).
 void SendKeys(const std::vector<WORD>& keys);
 
@@ -47,8 +43,8 @@ CRect ControlRect(HWND dialog, int id);
 // A window's text (of any thread's window).
 CString TextOf(HWND window);
 
-// The visible top-level windows of a process, or of one of its threads.
-std::vector<HWND> VisibleWindows(DWORD processId, DWORD threadId = 0);
+// The visible top-level windows of a process.
+std::vector<HWND> VisibleWindows(DWORD processId);
 // Waits until `window` has kept its place for a while and holds the foreground: a window just shown
 // may still be centred, and Wine may still be handing it the focus, so that a click or a key would
 // go astray, as a hand's would not.
@@ -61,8 +57,8 @@ struct Pixels {
     std::vector<uint32_t> argb;
 };
 
-// What the window's client area, or the `part` of it, shows now.
-Pixels CaptureClient(HWND window, const RECT* part = nullptr);
+// What the screen shows now in `area`, whichever process's window it belongs to.
+Pixels CaptureScreen(const RECT& area);
 // The pixels of PNG resource `id`, or of its `part`; none when it does not load.
 Pixels Picture(UINT id, const RECT* part = nullptr);
 // Whether `window` shows PNG resource `id` (nearly all its opaque pixels) within `timeoutMs`.
