@@ -154,16 +154,17 @@ TEST(CommandLine, UsageUnknownArgumentsAnotherSystemAndAForeignBackupChangeNothi
     ToolRun tool(NotStarted());
     const std::vector<CString> files = tool.FolderContents();
     SetRepairValue(1, L"0000");
-    // A backup anyone could have written that names a key outside the display class: the undo,
-    // which runs elevated, refuses it whole and keeps it.
+    // A backup anyone could have written that names a key that is no adapter's: the undo, which runs
+    // elevated, refuses it whole and keeps it.
     const CString foreign = L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" + kClassKey +
                             L"\\0000]\r\n\"DalPSRFeatureEnable\"=dword:00000002\r\n\r\n"
-                            L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\PalluxTestForeign]\r\n\"DalPSRFeatureEnable\"=dword:00000000\r\n";
+                            L"[HKEY_LOCAL_MACHINE\\" + kClassKey + L"\\0000\\PalluxTestForeign]\r\n"
+                            L"\"DalPSRFeatureEnable\"=dword:00000000\r\n";
     const std::string bytes = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(foreign.data()), foreign.size() * 2);
     WriteBytes(RepairBackupPath(), bytes);
     EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo"), 1);
     EXPECT_EQ(ReadBytes(RepairBackupPath()), bytes);
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\PalluxTestForeign"));
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kClassKey + L"\\0000\\PalluxTestForeign"));
     RemoveTree(RepairBackupPath());
 
     std::string output;
