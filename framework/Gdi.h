@@ -150,3 +150,20 @@ private:
     HDC m_hDC;
     HGDIOBJ m_previous;
 };
+
+// A 32-bit top-down DIB section of `size` for `dc`, its pixels (BGRA rows, no padding) in `*pixels`;
+// empty, with *pixels null, when it cannot be made.
+inline CBitmap CreateTopDownDib(HDC dc, SIZE size, void** pixels)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    *pixels = nullptr;
+    CBitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, pixels, nullptr, 0));
+    if (*pixels == nullptr) bitmap.DeleteObject();
+    return bitmap;
+}

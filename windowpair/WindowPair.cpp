@@ -79,13 +79,15 @@ LRESULT CLayeredContentDlg::OnEraseBkgnd(HDC dc)
 {
     const CRect client = GetClientRect();
     if (!EnsureBackground()) return TRUE;
-    // Painted off screen and copied once, so the panel never shows half drawn.
+    // Painted off screen and copied once, so the panel never shows half drawn. At its own size the
+    // picture's pixels are copied; scaled, GDI+ draws it.
     CDC memory;
     if (!memory.CreateCompatibleDC(dc)) return TRUE;
-    CBitmap surface(CreateCompatibleBitmap(dc, client.Width(), client.Height()));
-    if (!surface) return TRUE;
+    void* pixels = nullptr;
+    const CBitmap surface = CreateTopDownDib(dc, SIZE{client.Width(), client.Height()}, &pixels);
+    if (pixels == nullptr) return TRUE;
     CSelectObject select(memory.GetSafeHdc(), surface.Get());
-    {
+    if (!CopyImageAtOwnSize(m_pImgBackground.get(), pixels, client.Width(), client.Height())) {
         Gdiplus::Graphics graphics(memory.GetSafeHdc());
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
         DrawWholeImage(graphics, m_pImgBackground.get(), 0, 0, client.Width(), client.Height());
@@ -205,21 +207,14 @@ BOOL CLayeredShellDlg::OnFrameFailed()
 BOOL CLayeredShellDlg::DrawFrame(POINT at, SIZE size)
 {
     // A 32-bit top-down DIB holds the frame with premultiplied alpha for UpdateLayeredWindow.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-
     CWindowDC screen(m_hWnd);
     CDC memory;
     if (!memory.CreateCompatibleDC(screen.GetSafeHdc())) return FALSE;
     void* pixels = nullptr;
-    CBitmap surface(CreateDIBSection(screen.GetSafeHdc(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-    if (!surface || pixels == nullptr) return FALSE;
-    {
+    const CBitmap surface = CreateTopDownDib(screen.GetSafeHdc(), size, &pixels);
+    if (pixels == nullptr) return FALSE;
+    // At its own size (96 DPI) the frame is copied; scaled, GDI+ draws it smooth.
+    if (!CopyImageAtOwnSize(m_pImgShadow.get(), pixels, size.cx, size.cy)) {
         Gdiplus::Bitmap canvas(size.cx, size.cy, size.cx * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(pixels));
         Gdiplus::Graphics graphics(&canvas);
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
