@@ -9,9 +9,10 @@
 
 namespace {
 
-void AddFailure(CString& failure, const CString& text)
+// One key's failure, after any before it: " 0001（…）；…".
+void AddFailure(CString& failure, const CString& instance, const CString& why)
 {
-    failure += (failure.empty() ? L"" : L"；") + text;
+    failure += (failure.empty() ? L" " : L"； ") + instance + why;
 }
 
 }  // namespace
@@ -89,7 +90,7 @@ bool CFlashScreenRepair::RunRegCommand(const CString& command, const CString& in
     DWORD exitCode = 0;
     const CommandEnd end = RunCommand(command, output, exitCode, m_runner);
     if (end == CommandEnd::Exited && exitCode == 0) return true;
-    AddFailure(failure, L" " + instance + RepairFailureDetail(end, exitCode, output));
+    AddFailure(failure, instance, RepairFailureDetail(end, exitCode, output));
     return false;
 }
 
@@ -105,7 +106,7 @@ RepairOutcome CFlashScreenRepair::Repair(bool writeWhenOff, CString& failure)
     for (const CString& instance : targets) {
         const PsrValue value = ReadPsrValue(instance);
         if (value.kind == PsrValue::NoKey || value.kind == PsrValue::Unreadable) {
-            failure = L" " + instance + L"（" + value.Describe() + L"）";
+            AddFailure(failure, instance, L"（" + value.Describe() + L"）");
             return RepairOutcome::Failed;
         }
         allOff &= value.IsOff();
@@ -142,7 +143,7 @@ RepairOutcome CFlashScreenRepair::Repair(bool writeWhenOff, CString& failure)
         // what the registry holds decides.
         const PsrValue after = ReadPsrValue(instance);
         if (!after.IsOff()) {
-            AddFailure(failure, L" " + instance + ReadBackDetail(after.Describe()));
+            AddFailure(failure, instance, ReadBackDetail(after.Describe()));
             repaired = false;
         }
     }
@@ -170,7 +171,7 @@ RepairOutcome CFlashScreenRepair::Undo(CString& failure)
         if (now == entry.previous) continue;  // put back already, by hand or by an earlier undo
         // reg add would make a key that is gone; the adapter it belonged to is gone too.
         if (now.kind == PsrValue::NoKey) {
-            AddFailure(failure, L" " + entry.instance + L"（" + now.Describe() + L"）");
+            AddFailure(failure, entry.instance, L"（" + now.Describe() + L"）");
             restored = false;
             continue;
         }
@@ -180,7 +181,7 @@ RepairOutcome CFlashScreenRepair::Undo(CString& failure)
         }
         const PsrValue after = ReadPsrValue(entry.instance);
         if (!(after == entry.previous)) {
-            AddFailure(failure, L" " + entry.instance + ReadBackDetail(after.Describe()));
+            AddFailure(failure, entry.instance, ReadBackDetail(after.Describe()));
             restored = false;
         }
     }
