@@ -86,6 +86,7 @@ TEST(CommandLine, TheAmdAdapterAtTheSecondKeyIsRepairedReportedAndUndoneAndTheOt
     ToolRun tool(NotStarted());
     const std::vector<CString> files = tool.FolderContents();
     const TestAdapter amd(L"0001", kAmd);
+    const TestAdapter ati(L"0002", L"ATI Technologies Inc.");  // older drivers' name; no value yet
     const TestAdapter misnamed(L"001", kAmd);  // not an instance key: never written
     SetRepairValue(1, L"0001");
     SetRepairValue(5, L"0000");
@@ -101,6 +102,7 @@ TEST(CommandLine, TheAmdAdapterAtTheSecondKeyIsRepairedReportedAndUndoneAndTheOt
 
     EXPECT_EQ(tool.RunCommandLine(L"/quiet"), kRestartNeeded);
     EXPECT_EQ(RepairValue(L"0001"), 0);
+    EXPECT_EQ(RepairValue(L"0002"), 0);
     EXPECT_EQ(RepairValue(L"0000"), 5) << "another adapter's key was written";
     EXPECT_EQ(RepairValue(L"001"), -1) << "a key that is no instance was written";
     EXPECT_EQ(ReadBytes(userFile), "mine") << "the backup was written through a link";
@@ -108,7 +110,8 @@ TEST(CommandLine, TheAmdAdapterAtTheSecondKeyIsRepairedReportedAndUndoneAndTheOt
     const CString text(reinterpret_cast<const wchar_t*>(backup.data() + 2), (backup.size() - 2) / 2);
     EXPECT_EQ(backup.substr(0, 2), "\xFF\xFE");
     EXPECT_EQ(text, L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" + kClassKey +
-                        L"\\0001]\r\n\"DalPSRFeatureEnable\"=dword:00000001\r\n\r\n");
+                        L"\\0001]\r\n\"DalPSRFeatureEnable\"=dword:00000001\r\n\r\n[HKEY_LOCAL_MACHINE\\" +
+                        kClassKey + L"\\0002]\r\n\"DalPSRFeatureEnable\"=-\r\n\r\n");
 
     // Nothing left to change: nothing written, and the backup still holds the state from before.
     EXPECT_EQ(tool.RunCommandLine(L"-QUIET"), 0);
@@ -117,6 +120,7 @@ TEST(CommandLine, TheAmdAdapterAtTheSecondKeyIsRepairedReportedAndUndoneAndTheOt
 
     EXPECT_EQ(tool.RunCommandLine(L"/Undo /quiet"), kRestartNeeded);
     EXPECT_EQ(RepairValue(L"0001"), 1) << "the undo did not bring the old value back";
+    EXPECT_EQ(RepairValue(L"0002"), -1) << "the undo left a value where there was none";
     EXPECT_EQ(RepairValue(L"0000"), 5);
     EXPECT_EQ(GetFileAttributesW(RepairBackupPath().c_str()), INVALID_FILE_ATTRIBUTES) << "the backup stayed after it was restored";
     EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo"), 0) << "no backup, nothing to undo";
