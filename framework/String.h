@@ -1,6 +1,8 @@
 #pragma once
 // The string types of the tool: wide strings everywhere, 8-bit strings (ANSI code page) at the log
 // interface. Thin layers over the standard strings with the few names the tool's code uses.
+#include <windows.h>
+
 #include <string>
 #include <utility>
 
@@ -20,3 +22,12 @@ public:
 
 using CString = CStringT<wchar_t>;
 using CStringA = CStringT<char>;
+
+// Whether `text` begins with `prefix`, letters compared without case as the file system and the
+// registry compare names.
+inline bool StartsWithIgnoringCase(const CString& text, const CString& prefix)
+{
+    return text.size() >= prefix.size() &&
+           CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}

@@ -33,13 +33,6 @@ CString FullPathOf(const CString& path)
     return full;
 }
 
-bool StartsWithIgnoringCase(const CString& text, const CString& prefix)
-{
-    return text.size() >= prefix.size() &&
-           CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
-                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
-}
-
 CHandle HoldFolder(const CString& folder)
 {
     // Reading attributes needs no sharing; leaving out FILE_SHARE_DELETE keeps the folder from

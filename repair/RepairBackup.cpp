@@ -1,5 +1,6 @@
 #include "repair/RepairBackup.h"
 
+#include <cstring>
 #include <cwchar>
 #include <set>
 #include <string>
@@ -16,17 +17,10 @@ const wchar_t kDwordPrefix[] = L"dword:";
 constexpr size_t kMaxBackupBytes = 64 * 1024;
 constexpr char kByteOrderMark[] = "\xFF\xFE";
 
-bool StartsWith(const CString& text, const CString& prefix, bool ignoreCase = false)
-{
-    return text.size() >= prefix.size() &&
-           CompareStringOrdinal(text.data(), int(prefix.size()), prefix.data(), int(prefix.size()), ignoreCase) ==
-               CSTR_EQUAL;
-}
-
 // "dword:" and exactly eight hex digits, as regedit writes them.
 bool ParseDword(const CString& text, DWORD& value)
 {
-    if (!StartsWith(text, kDwordPrefix, true) || text.size() != 6 + 8) return false;
+    if (!StartsWithIgnoringCase(text, kDwordPrefix) || text.size() != 6 + 8) return false;
     value = 0;
     for (size_t i = 6; i < text.size(); ++i) {
         const wchar_t ch = text[i];
@@ -93,13 +87,13 @@ bool ParseRepairBackup(const CString& text, std::vector<BackupEntry>& entries)
             if (line != kHeader) return false;
             headerSeen = true;
         } else if (line.front() == L'[') {
-            if (open != nullptr || !StartsWith(line, keyPrefix, true) || line.back() != L']') return false;
+            if (open != nullptr || !StartsWithIgnoringCase(line, keyPrefix) || line.back() != L']') return false;
             const CString instance = line.substr(keyPrefix.size(), line.size() - keyPrefix.size() - 1);
             if (!IsAdapterInstanceName(instance) || !seen.insert(instance).second) return false;
             entries.push_back({instance, {PsrValue::Missing}});
             open = &entries.back();
         } else {
-            if (open == nullptr || !StartsWith(line, kValueLine, true)) return false;
+            if (open == nullptr || !StartsWithIgnoringCase(line, kValueLine)) return false;
             const CString value = line.substr(std::wcslen(kValueLine));
             if (value != L"-" && !ParseDword(value, open->previous.number)) return false;
             open->previous.kind = value == L"-" ? PsrValue::Missing : PsrValue::Dword;
@@ -118,9 +112,9 @@ BackupFound ReadRepairBackup(const CString& logDir, std::vector<BackupEntry>& en
     if (read == WholeFileRead::Missing) return BackupFound::Missing;
     if (read == WholeFileRead::Refused || bytes.size() % 2 != 0 || bytes.compare(0, 2, kByteOrderMark) != 0)
         return BackupFound::Invalid;
+    // UTF-16LE is what wchar_t holds on Windows.
     CString text((bytes.size() - 2) / 2, L'\0');
-    for (size_t i = 0; i < text.size(); ++i)
-        text[i] = wchar_t(BYTE(bytes[2 + 2 * i]) | BYTE(bytes[3 + 2 * i]) << 8);
+    std::memcpy(text.data(), bytes.data() + 2, bytes.size() - 2);
     return ParseRepairBackup(text, entries) ? BackupFound::Read : BackupFound::Invalid;
 }
 
@@ -131,10 +125,7 @@ bool WriteRepairBackup(const CString& logDir, const std::vector<BackupEntry>& en
     if (!resolved) return false;
     const CString text = RepairBackupText(entries);
     std::string bytes(kByteOrderMark, 2);
-    for (const wchar_t ch : text) {
-        bytes += char(ch & 0xFF);
-        bytes += char(ch >> 8 & 0xFF);
-    }
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     return ReplaceLogFile(target, bytes);
 }
 
