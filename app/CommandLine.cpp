@@ -44,7 +44,7 @@ void PrintUsage(const CConsoleOutput& out)
     out.WriteLine(L"  /quiet        不显示窗口，将 AMD 显示适配器的 DalPSRFeatureEnable 设为 0（屏闪修复）。");
     out.WriteLine(L"                退出代码：3010 已修改，重新启动后生效；0 已为 0，未作修改；1 失败。");
     out.WriteLine(L"  /quiet /undo  不显示窗口，按备份恢复修复前的设置。");
-    out.WriteLine(L"                退出代码：3010 已恢复，重新启动后生效；0 没有备份，无需撤销；1 失败。");
+    out.WriteLine(L"                退出代码：3010 已恢复，重新启动后生效；0 没有备份或无需恢复；1 失败。");
     out.WriteLine(L"  /status       列出每个目标注册表项及其 DalPSRFeatureEnable 的值。");
     out.WriteLine(L"                退出代码：0 全部为 0；1 其他。");
     out.WriteLine(L"  /?            显示本说明。");
@@ -53,13 +53,13 @@ void PrintUsage(const CConsoleOutput& out)
 
 int PrintStatus(const CConsoleOutput& out)
 {
-    const std::vector<CString> targets = FindRepairTargets();
-    if (targets.empty()) {
-        out.WriteLine(L"未找到显示适配器的注册表项。");
+    const RepairTargets targets = FindRepairTargets();
+    if (targets.instances.empty()) {
+        out.WriteLine(CString(targets.WhyNone()) + L"。");
         return kExitFailed;
     }
     bool allOff = true;
-    for (const CString& instance : targets) {
+    for (const CString& instance : targets.instances) {
         const PsrValue value = ReadPsrValue(instance);
         allOff &= value.IsOff();
         out.WriteLine(AdapterKeyName(instance) + L"  " PALLUX_PSR_VALUE L"：" + value.Describe());
@@ -74,7 +74,10 @@ int Finish(const CConsoleOutput& out, RepairOutcome outcome, const CString& fail
         out.WriteLine(undo ? L"已恢复修复前的设置，重新启动电脑后生效。" : L"屏闪修复完成，重新启动电脑后生效。");
         return kExitRestartNeeded;
     case RepairOutcome::Unchanged:
-        out.WriteLine(undo ? L"没有备份，无需撤销。" : L"DalPSRFeatureEnable 已为 0，未作修改。");
+        out.WriteLine(undo ? L"设置已与修复前相同，未作修改。" : L"DalPSRFeatureEnable 已为 0，未作修改。");
+        return kExitDone;
+    case RepairOutcome::NoBackup:
+        out.WriteLine(L"没有备份，无需撤销。");
         return kExitDone;
     case RepairOutcome::Failed:
         break;

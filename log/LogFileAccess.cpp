@@ -123,24 +123,6 @@ bool MoveToBackup(const CLogTarget& target, HANDLE file)
     return RenameOpenFile(file, BackupPathOf(target.path));
 }
 
-WholeFileRead ReadWholeLogFile(const CLogTarget& target, std::string& bytes, size_t maxBytes)
-{
-    const std::vector<CHandle> folders = HoldLogFolders(target);
-    if (folders.empty()) return WholeFileRead::Refused;
-    const CHandle file(CreateFileW(target.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return GetLastError() == ERROR_FILE_NOT_FOUND ? WholeFileRead::Missing : WholeFileRead::Refused;
-    LARGE_INTEGER size{};
-    if (!IsPlainFile(file.Get()) || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > LONGLONG(maxBytes))
-        return WholeFileRead::Refused;
-    bytes.assign(size_t(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
-        return WholeFileRead::Refused;
-    return WholeFileRead::Read;
-}
-
 bool ReplaceLogFile(const CLogTarget& target, const std::string& bytes)
 {
     const std::vector<CHandle> folders = HoldLogFolders(target);

@@ -35,11 +35,9 @@ CHandle OpenLogFile(const CLogTarget& target);
 // moves exactly the file that was checked and written.
 bool MoveToBackup(const CLogTarget& target, HANDLE file);
 
-// Files of the log folder that are written whole (the repair's backup): read, replaced and deleted
-// with the same refusals, and never half-written: a new file is written beside the old one and
-// then takes its name.
-enum class WholeFileRead { Missing, Refused, Read };
-WholeFileRead ReadWholeLogFile(const CLogTarget& target, std::string& bytes, size_t maxBytes);
+// Files of the log folder that are written whole (the copy of the repair's backup): replaced and
+// deleted with the same refusals, and never half-written: a new file is written beside the old one
+// and then takes its name.
 bool ReplaceLogFile(const CLogTarget& target, const std::string& bytes);
 // Removes the name (a link itself, never what it leads to); true when it is gone or was never there.
 bool DeleteLogFile(const CLogTarget& target);

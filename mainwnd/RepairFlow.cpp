@@ -71,6 +71,8 @@ LRESULT CPalluxAMDFlashScreenRepairDlg::OnRepairResult(WPARAM wParam, LPARAM)
         }
     } else if (wParam == kRepairFailed) {
         RunPrompt(m_bUndoRunning ? kUndoFailedText : kFailedText, 3);
+    } else if (wParam == kRepairNothingWritten) {
+        RunPrompt(kUndoNothingWrittenText, 3);
     } else {
         return 1;
     }

@@ -14,4 +14,5 @@ inline constexpr wchar_t kUndoMenuText[] = L"撤销屏闪修复";
 inline constexpr wchar_t kUndoConfirmText[] = L"将恢复修复前的显示设置，需要重新启动电脑后生效。";
 inline constexpr wchar_t kUndoProgressText[] = L"正在撤销，请稍等";
 inline constexpr wchar_t kUndoFailedText[] = L"撤销失败！";
+inline constexpr wchar_t kUndoNothingWrittenText[] = L"撤销完成，设置已与修复前相同，无需重新启动。";
 inline constexpr wchar_t kUndoRestartQuestion[] = L"撤销完成，需要重新启动电脑后生效。现在就要重启吗？";

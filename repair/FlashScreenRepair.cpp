@@ -5,7 +5,7 @@
 #include "repair/RepairBackup.h"
 #include "repair/RepairLog.h"
 #include "repair/RepairMessages.h"
-#include "repair/RepairTarget.h"
+#include "repair/RepairRecord.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ BOOL CFlashScreenRepair::DoUndo()
     CString failure;
     RepairOutcome outcome = Undo(failure);
     // Asked for from the window, an undo without a backup has not done what the user asked.
-    if (outcome == RepairOutcome::Unchanged) {
+    if (outcome == RepairOutcome::NoBackup) {
         outcome = RepairOutcome::Failed;
         failure = kNoBackupDetail;
     }
@@ -78,8 +78,11 @@ BOOL CFlashScreenRepair::DoUndo()
 BOOL CFlashScreenRepair::Report(RepairOutcome outcome, const CString& failure, void (*log)(const CString&))
 {
     const BOOL done = outcome != RepairOutcome::Failed;
+    const WPARAM result = !done                                  ? kRepairFailed
+                          : outcome == RepairOutcome::Unchanged ? kRepairNothingWritten
+                                                                : kRepairSucceeded;
     SendMessageW(m_hNotifyWnd, WM_CLOSE_EXECUTE_PROMPT, 0, 0);
-    SendMessageW(m_hNotifyWnd, WM_REPAIR_RESULT, done ? kRepairSucceeded : kRepairFailed, 0);
+    SendMessageW(m_hNotifyWnd, WM_REPAIR_RESULT, result, 0);
     if (!done) log(failure);
     return done;
 }
@@ -94,16 +97,27 @@ bool CFlashScreenRepair::RunRegCommand(const CString& command, const CString& in
     return false;
 }
 
+bool CFlashScreenRepair::SaveRecord(const std::vector<BackupEntry>& entries, CString& failure) const
+{
+    if (!SaveRepairRecord(entries)) {
+        failure += kRecordNotWrittenDetail;
+        return false;
+    }
+    // The copy for people follows the record; without it the record still serves.
+    if (!SaveRepairBackupCopy(CLogSave::GetInstance().GetLogDir(), entries)) LogBackupCopyNotSaved();
+    return true;
+}
+
 RepairOutcome CFlashScreenRepair::Repair(bool writeWhenOff, CString& failure)
 {
-    const std::vector<CString> targets = FindRepairTargets();
-    if (targets.empty()) {
-        failure = kNoTargetDetail;
+    const RepairTargets targets = FindRepairTargets();
+    if (targets.instances.empty()) {
+        failure = CString(L"（") + targets.WhyNone() + L"）";
         return RepairOutcome::Failed;
     }
     std::vector<BackupEntry> before;
     bool allOff = true;
-    for (const CString& instance : targets) {
+    for (const CString& instance : targets.instances) {
         const PsrValue value = ReadPsrValue(instance);
         if (value.kind == PsrValue::NoKey || value.kind == PsrValue::Unreadable) {
             AddFailure(failure, instance, L"（" + value.Describe() + L"）");
@@ -115,25 +129,24 @@ RepairOutcome CFlashScreenRepair::Repair(bool writeWhenOff, CString& failure)
     }
     if (allOff && !writeWhenOff) return RepairOutcome::Unchanged;
 
-    // Before anything changes, what it was is kept; keys an earlier repair recorded keep the
-    // state from before that repair, which is the one an undo must bring back.
-    if (!allOff) {
-        const CString logDir = CLogSave::GetInstance().GetLogDir();
-        std::vector<BackupEntry> kept;
-        if (ReadRepairBackup(logDir, kept) != BackupFound::Read) kept.clear();
+    // Before anything changes, what it was is recorded. Keys an earlier repair recorded keep the
+    // state from before that repair, which is the one an undo must bring back; keys that are gone
+    // (a driver reinstall makes new ones) have nothing left to bring back.
+    std::vector<BackupEntry> record;
+    if (ReadRepairRecord(record) == RecordFound::Invalid) record.clear();
+    std::vector<BackupEntry> kept;
+    for (const BackupEntry& old : record)
+        if (ReadPsrValue(old.instance).kind != PsrValue::NoKey) kept.push_back(old);
+    if (!allOff)
         for (const BackupEntry& entry : before) {
             bool recorded = false;
             for (const BackupEntry& old : kept) recorded |= old.instance == entry.instance;
             if (!recorded) kept.push_back(entry);
         }
-        if (!WriteRepairBackup(logDir, kept)) {
-            failure = kBackupNotWrittenDetail;
-            return RepairOutcome::Failed;
-        }
-    }
+    if ((kept.size() != record.size() || !allOff) && !SaveRecord(kept, failure)) return RepairOutcome::Failed;
 
     bool repaired = true;
-    for (const CString& instance : targets) {
+    for (const CString& instance : targets.instances) {
         const CString command = m_strCommand.empty() ? RepairCommandFor(instance) : m_strCommand;
         if (!RunRegCommand(command, instance, failure)) {
             repaired = false;
@@ -153,40 +166,44 @@ RepairOutcome CFlashScreenRepair::Repair(bool writeWhenOff, CString& failure)
 bool CFlashScreenRepair::HasBackup() const
 {
     std::vector<BackupEntry> entries;
-    return ReadRepairBackup(CLogSave::GetInstance().GetLogDir(), entries) != BackupFound::Missing;
+    return ReadRepairRecord(entries) != RecordFound::Missing;
 }
 
 RepairOutcome CFlashScreenRepair::Undo(CString& failure)
 {
-    const CString logDir = CLogSave::GetInstance().GetLogDir();
     std::vector<BackupEntry> entries;
-    switch (ReadRepairBackup(logDir, entries)) {
-    case BackupFound::Missing: return RepairOutcome::Unchanged;
-    case BackupFound::Invalid: failure = kBackupInvalidDetail; return RepairOutcome::Failed;
-    case BackupFound::Read: break;
+    switch (ReadRepairRecord(entries)) {
+    case RecordFound::Missing: return RepairOutcome::NoBackup;
+    case RecordFound::Invalid: failure = kBackupInvalidDetail; return RepairOutcome::Failed;
+    case RecordFound::Read: break;
     }
-    bool restored = true;
+    // Only the keys the repair would write now are written: an instance number can be taken over
+    // by another adapter once the recorded one is gone.
+    const RepairTargets targets = FindRepairTargets();
+    std::vector<BackupEntry> left;  // what could not be put back stays recorded for the next try
+    bool wrote = false;
     for (const BackupEntry& entry : entries) {
         const PsrValue now = ReadPsrValue(entry.instance);
-        if (now == entry.previous) continue;  // put back already, by hand or by an earlier undo
-        // reg add would make a key that is gone; the adapter it belonged to is gone too.
         if (now.kind == PsrValue::NoKey) {
-            AddFailure(failure, entry.instance, L"（" + now.Describe() + L"）");
-            restored = false;
+            LogUndoNote(entry.instance + L" 注册表项已不存在，视为已恢复");
             continue;
         }
-        if (!RunRegCommand(RestoreCommandFor(entry.instance, entry.previous), entry.instance, failure)) {
-            restored = false;
+        if (!targets.Contains(entry.instance)) {
+            LogUndoNote(entry.instance + L" 已不是 AMD 显示适配器的注册表项，不予写入");
             continue;
         }
-        const PsrValue after = ReadPsrValue(entry.instance);
-        if (!(after == entry.previous)) {
+        if (now == entry.previous) continue;  // put back already, by hand or by an earlier undo
+        if (RunRegCommand(RestoreCommandFor(entry.instance, entry.previous), entry.instance, failure)) {
+            const PsrValue after = ReadPsrValue(entry.instance);
+            if (after == entry.previous) {
+                wrote = true;
+                continue;
+            }
             AddFailure(failure, entry.instance, ReadBackDetail(after.Describe()));
-            restored = false;
         }
+        left.push_back(entry);
     }
-    if (!restored) return RepairOutcome::Failed;
-    // Restored: the backup has served. Should it stay, a second undo puts back the same state.
-    RemoveRepairBackup(logDir);
-    return RepairOutcome::Changed;
+    SaveRecord(left, failure);
+    if (!failure.empty()) return RepairOutcome::Failed;
+    return wrote ? RepairOutcome::Changed : RepairOutcome::Unchanged;
 }

@@ -5,12 +5,17 @@
 // command line calls it directly. It creates no window and shows nothing.
 #include <windows.h>
 
+#include <vector>
+
 #include "framework/String.h"
 #include "repair/CommandRunner.h"
 
+struct BackupEntry;
+
 enum class RepairOutcome {
     Changed,    // written (or put back) and read back as wanted: a restart makes it count
-    Unchanged,  // the repair found every key already off, the undo found no backup: nothing written
+    Unchanged,  // every key was as wanted already (the undo: or is gone): nothing written
+    NoBackup,   // the undo found no record: nothing to undo
     Failed,     // logged
 };
 
@@ -41,7 +46,7 @@ public:
     RepairOutcome Repair(bool writeWhenOff, CString& failure);
     RepairOutcome Undo(CString& failure);
 
-    // Whether a backup is there to undo (also one that turns out unreadable: the undo says so).
+    // Whether a record is there to undo (also one that turns out unreadable: the undo says so).
     bool HasBackup() const;
 
     // TRUE only on Windows 10 (version 10.0), read from the process environment block.
@@ -53,6 +58,9 @@ public:
 
 private:
     BOOL Report(RepairOutcome outcome, const CString& failure, void (*log)(const CString&));
+    // Makes the undo's record (and its copy for people) hold `entries`; FALSE, with the reason added
+    // to `failure`, when the record could not be written.
+    bool SaveRecord(const std::vector<BackupEntry>& entries, CString& failure) const;
     // Runs one reg command; on failure says why in `failure`, after `instance`.
     bool RunRegCommand(const CString& command, const CString& instance, CString& failure) const;
 

@@ -71,3 +71,13 @@ void LogUndoFailed(const CString& detail)
 {
     WriteForced(CodePageFromWide(kLogCodePage, kUndoFailed + detail));
 }
+
+void LogUndoNote(const CString& text)
+{
+    WriteForced(CodePageFromWide(kLogCodePage, L"撤销屏闪修复：" + text));
+}
+
+void LogBackupCopyNotSaved()
+{
+    WriteForced(CodePageFromWide(kLogCodePage, L"无法写入备份文件副本 屏闪修复工具-备份.reg，修复照常进行（备份记录在注册表中）"));
+}

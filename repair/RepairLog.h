@@ -19,11 +19,15 @@ CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& outpu
 // After the command succeeded: the value `found` in the registry, which is not the one wanted.
 CString ReadBackDetail(const CString& found);
 
+// A line of its own about what the undo found, for whoever reads the log later.
+void LogUndoNote(const CString& text);
+// The copy of the backup for people could not be written; the repair went on.
+void LogBackupCopyNotSaved();
+
 // Failures before any command runs.
-inline constexpr wchar_t kNoTargetDetail[] = L"（未找到显示适配器的注册表项）";
-inline constexpr wchar_t kBackupNotWrittenDetail[] = L"（无法写入备份文件，未作修改）";
-inline constexpr wchar_t kBackupInvalidDetail[] = L"（备份文件无法读取或内容无效）";
-inline constexpr wchar_t kNoBackupDetail[] = L"（没有备份文件）";
+inline constexpr wchar_t kRecordNotWrittenDetail[] = L"（无法写入备份记录）";
+inline constexpr wchar_t kBackupInvalidDetail[] = L"（备份记录无法读取或内容无效）";
+inline constexpr wchar_t kNoBackupDetail[] = L"（没有备份）";
 
 // The record's text as stored (code page 936), built apart from writing for tests.
 CStringA RepairFailureText(const CString& detail);

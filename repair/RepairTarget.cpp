@@ -1,5 +1,6 @@
 #include "repair/RepairTarget.h"
 
+#include <optional>
 #include <string>
 
 #include "framework/RegKey.h"
@@ -17,16 +18,20 @@ CString InstancePath(const CString& instance)
     return CString(kAdapterClassKey) + L"\\" + instance;
 }
 
-bool IsAmdProvider(HKEY classKey, const CString& instance)
+enum class Provider { None, Amd, Other };
+
+Provider ProviderOf(HKEY classKey, const CString& instance)
 {
     wchar_t provider[128] = {};
     DWORD size = sizeof provider - sizeof(wchar_t);  // room for a terminator the value may lack
-    if (RegGetValueW(classKey, instance.c_str(), L"ProviderName", RRF_RT_REG_SZ, nullptr, provider, &size) !=
-        ERROR_SUCCESS)
-        return false;
+    const LONG result =
+        RegGetValueW(classKey, instance.c_str(), L"ProviderName", RRF_RT_ANY, nullptr, provider, &size);
+    if (result == ERROR_FILE_NOT_FOUND) return Provider::None;
+    // Too long, or not text: some maker is named all the same, and it is not AMD.
+    if (result != ERROR_SUCCESS) return Provider::Other;
     for (const wchar_t* amd : kAmdProviders)
-        if (CompareStringOrdinal(provider, -1, amd, -1, TRUE) == CSTR_EQUAL) return true;
-    return false;
+        if (CompareStringOrdinal(provider, -1, amd, -1, TRUE) == CSTR_EQUAL) return Provider::Amd;
+    return Provider::Other;
 }
 
 }  // namespace
@@ -73,14 +78,27 @@ PsrValue ReadPsrValue(const CString& instance)
     return {PsrValue::Unreadable, DWORD(result)};
 }
 
-std::vector<CString> FindRepairTargets()
+bool RepairTargets::Contains(const CString& instance) const
 {
-    std::vector<CString> amd;
-    bool hasFirst = false;
+    for (const CString& target : instances)
+        if (target == instance) return true;
+    return false;
+}
+
+const wchar_t* RepairTargets::WhyNone() const
+{
+    return otherMakerOnly ? L"未找到 AMD 显示适配器" : L"未找到显示适配器的注册表项";
+}
+
+RepairTargets FindRepairTargets()
+{
+    RepairTargets targets;
+    std::vector<CString>& amd = targets.instances;
+    std::optional<Provider> first;  // 0000's maker, when that key exists
     CRegKey classKey;
     if (classKey.Open(HKEY_LOCAL_MACHINE, kAdapterClassKey, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | kDriverView) !=
         ERROR_SUCCESS)
-        return amd;
+        return targets;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256] = {};
         DWORD length = 256;
@@ -89,11 +107,13 @@ std::vector<CString> FindRepairTargets()
         if (result != ERROR_SUCCESS) break;
         const CString instance(name, length);
         if (!IsAdapterInstanceName(instance)) continue;  // "Properties" and the like
-        if (instance == L"0000") hasFirst = true;
-        if (IsAmdProvider(classKey.Get(), instance)) amd.push_back(instance);
+        const Provider provider = ProviderOf(classKey.Get(), instance);
+        if (instance == L"0000") first = provider;
+        if (provider == Provider::Amd) amd.push_back(instance);
     }
-    if (amd.empty() && hasFirst) amd.push_back(L"0000");
-    return amd;
+    if (amd.empty() && first == Provider::None) amd.push_back(L"0000");
+    targets.otherMakerOnly = amd.empty() && first == Provider::Other;
+    return targets;
 }
 
 CString RestoreCommandFor(const CString& instance, const PsrValue& previous)

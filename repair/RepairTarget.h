@@ -35,8 +35,18 @@ CString AdapterKeyName(const CString& instance);
 PsrValue ReadPsrValue(const CString& instance);
 
 // The instance keys the repair writes: every one whose ProviderName is AMD's (or ATI's, as older
-// drivers say); when none is, 0000 alone if it exists; none at all otherwise. Nothing is created.
-std::vector<CString> FindRepairTargets();
+// drivers say); when none is, 0000 alone if it exists and names no maker at all (as stripped images
+// and Wine leave it); none otherwise. Nothing is created. Another maker's adapter is never a target:
+// a repair there would fix nothing and still ask for a restart.
+struct RepairTargets {
+    std::vector<CString> instances;
+    bool otherMakerOnly = false;  // no AMD key, and 0000 names another maker
+
+    bool Contains(const CString& instance) const;
+    // Why there are none, for the log and the command line: "未找到 AMD 显示适配器", …
+    const wchar_t* WhyNone() const;
+};
+RepairTargets FindRepairTargets();
 
 // The registry change under `instance` as the system's reg command runs it. Defined alone in its
 // own file, so a test build of the tool can link a command of its own in its place.
