@@ -3,11 +3,43 @@
 #include <commctrl.h>
 
 #include "app/CommandLine.h"
+#include "app/SingleRun.h"
 #include "app/ToolFolderRemoval.h"
+#include "dialogs/PromptDlg.h"
 #include "framework/Gdiplus.h"
 #include "mainwnd/MainWindow.h"
+#include "repair/RepairLog.h"
+#include "windowpair/DisplayScale.h"
 
 CRapimendPalluxAMDFlashScreenRepairApp theApp;
+
+namespace {
+
+constexpr wchar_t kAlreadyRunningText[] = L"屏闪修复工具正在运行，请等待其完成后再试。";
+
+// A start without arguments while another run holds the tool: the running window comes to the
+// front (restored if minimised); when there is none, a prompt says a repair is already running.
+void ShowRunningTool()
+{
+    // The other run may be a window still on its way up (a second double-click while the first
+    // waited for the administrator prompt): give it a moment to show.
+    for (int waited = 0; waited < 30; ++waited) {
+        if (HWND running = FindWindowW(L"#32770", kMainWindowTitle)) {
+            if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+            // A prompt of its own may stand over it: that is what must come forward.
+            SetForegroundWindow(GetLastActivePopup(running));
+            return;
+        }
+        Sleep(100);
+    }
+    CPromptDlg prompt;
+    prompt.m_fScale = ComputeDisplayScale();
+    prompt.SetPromptText(kAlreadyRunningText);
+    prompt.SetPromptKind(3);
+    prompt.DoModal();
+}
+
+}  // namespace
 
 CRapimendPalluxAMDFlashScreenRepairApp::CRapimendPalluxAMDFlashScreenRepairApp()
 {
@@ -21,10 +53,21 @@ BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
         m_nExitCode = *exitCode;
         return FALSE;
     }
+    // Nobody could answer a window where nobody sees it (a deployment tool running the program as
+    // SYSTEM): end at once, and say in the log what such a tool should ask for.
+    if (!HasVisibleDesktop()) {
+        LogNote(L"没有可供显示窗口的桌面（例如以 SYSTEM 帐户运行），工具未运行；部署时请使用 /quiet 参数");
+        m_nExitCode = 1;
+        return FALSE;
+    }
+    m_nExitCode = 1;
     const CGdiplusSession gdiplus;
     // Without GDI+ no window of the tool can draw itself: end rather than run invisibly.
-    if (!gdiplus.IsStarted()) {
-        m_nExitCode = 1;
+    if (!gdiplus.IsStarted()) return FALSE;
+    CSingleRun run;
+    if (!run.Acquire()) {
+        ShowRunningTool();
+        m_nExitCode = 0;
         return FALSE;
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
@@ -40,10 +83,9 @@ BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
         result = dlg.DoModal();
         m_pMainWnd = nullptr;
     }
-    if (result == -1) {
-        // The main window never showed: the user has not used the tool, so it stays where it is.
-        m_nExitCode = 1;
-    } else {
+    // When the main window never showed the user has not used the tool, so it stays where it is.
+    if (result != -1) {
+        m_nExitCode = 0;
         ScheduleToolFolderRemoval();
     }
     return FALSE;

@@ -8,6 +8,7 @@
 #include <cwctype>
 
 #include "app/ConsoleOutput.h"
+#include "app/SingleRun.h"
 #include "framework/Paths.h"
 #include "repair/FlashScreenRepair.h"
 #include "repair/RepairLog.h"
@@ -48,6 +49,7 @@ void PrintUsage(const CConsoleOutput& out)
     out.WriteLine(L"  /status       列出每个目标注册表项及其 DalPSRFeatureEnable 的值。");
     out.WriteLine(L"                退出代码：0 全部为 0；1 其他。");
     out.WriteLine(L"  /?            显示本说明。");
+    out.WriteLine(L"  工具已在运行（窗口或另一个命令行）时，/quiet 立即结束，退出代码 1618，可稍后重试。");
     out.WriteLine(L"命令行方式不显示窗口、不重新启动电脑，也不删除工具文件；失败原因另记入日志。");
 }
 
@@ -115,6 +117,11 @@ std::optional<int> RunCommandLine(const std::vector<CString>& arguments)
         return kExitFailed;
     }
     if (command == Command::Status) return PrintStatus(out);
+    CSingleRun run;
+    if (!run.Acquire()) {
+        out.WriteLine(L"屏闪修复工具正在运行（窗口或另一个命令行），请稍后再试。");
+        return kExitAnotherRunning;
+    }
     CString failure;
     const bool undo = command == Command::Undo;
     const RepairOutcome outcome = undo ? repair.Undo(failure) : repair.Repair(false, failure);

@@ -7,10 +7,11 @@
 #include "framework/String.h"
 
 // Exit codes a deployment tool understands: 3010 is the Windows installer's "restart needed",
-// 87 its "invalid parameter".
+// 87 its "invalid parameter", 1618 its "another installation is already in progress" (try later).
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitInvalidArgument = 87;
+constexpr int kExitAnotherRunning = 1618;
 constexpr int kExitRestartNeeded = 3010;
 
 // The arguments after the program's name; none for the window.

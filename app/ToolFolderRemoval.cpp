@@ -26,21 +26,48 @@ std::vector<CString> ToolFilesBeside(const CString& programPath)
             folder + L"\\" + kReadMeName};
 }
 
-// The interpreter's command line for removing the tool started as `programPath`, or an empty
-// string when that path must not be touched.
-CString ToolRemovalCommandLine(const CString& interpreterPath, const CString& programPath)
+// A file of its own name, neither a folder nor a link of any kind: the only thing a deletion may touch.
+bool IsPlainFile(const CString& path)
 {
-    const std::vector<CString> files = ToolFilesBeside(programPath);
-    if (files.empty()) return CString();
-    // cmd expands %NAME% even inside quotes; a quote would end the quoting early.
-    if (programPath.find_first_of(L"%\"") != CString::npos) return CString();
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
 
-    CString command = L"timeout /t 3 /nobreak >nul & del /f /q";
-    for (const CString& file : files) command += L" " + Quoted(file);
+// A folder the removal may take away once it is empty: not a junction or mount point, whose
+// removal would take away the user's link, and never a drive's root.
+bool IsRemovableFolder(const CString& folder)
+{
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    return !IsDriveRoot(folder) && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Deletes one of the tool's files now. DeleteFileW refuses a folder and removes a link itself,
+// never what it leads to. True when the name is gone.
+bool DeleteToolFile(const CString& path)
+{
+    if (DeleteFileW(path.c_str())) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    // Read-only, as some unpackers and copies from a disc leave it.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return IsPlainFile(path) && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) && DeleteFileW(path.c_str());
+}
+
+// The interpreter's command line that deletes `files` after the tool has ended, and then `folder`
+// if it is empty by then (no folder when that is empty).
+CString ToolRemovalCommandLine(const CString& interpreterPath, const std::vector<CString>& files,
+                               const CString& folder)
+{
+    CString command = L"timeout /t 3 /nobreak >nul";
+    for (const CString& file : files) {
+        // del given a folder deletes the files in it: the name is touched only while it is still
+        // no folder (also none that a link makes of it) when its turn comes.
+        command += L" & (if not exist " + Quoted(file + L"\\*") + L" del /f /q " + Quoted(file) + L")";
+    }
     // rmdir without /s removes the folder only when it is empty: anything of the user's keeps it.
-    // "rmdir E:" would name the interpreter's current folder on that drive, not its root.
-    const CString folder = FolderOf(programPath);
-    if (!IsDriveRoot(folder)) command += L" & rmdir " + Quoted(folder);
+    if (!folder.empty()) command += L" & rmdir " + Quoted(folder);
     // /S: everything between the outer quotes reaches the interpreter exactly as written. /V:OFF:
     // a "!" in the path stays a "!" even where the registry turns delayed expansion on.
     return Quoted(interpreterPath) + L" /D /V:OFF /S /C \"" + command + L"\"";
@@ -49,8 +76,21 @@ CString ToolRemovalCommandLine(const CString& interpreterPath, const CString& pr
 
 BOOL ScheduleToolFolderRemoval()
 {
-    CString commandLine = ToolRemovalCommandLine(SystemInterpreterPath(), ProgramPath());
-    if (commandLine.empty()) return FALSE;
+    const CString program = ProgramPath();
+    const std::vector<CString> files = ToolFilesBeside(program);
+    if (files.empty()) return FALSE;
+    // The program cannot go before it has ended, so the interpreter deletes it afterwards. It
+    // expands %NAME% even inside quotes, and a quote would end the quoting early: such a path keeps
+    // every file where it is, rather than leave a tool without its library.
+    if (program.find_first_of(L"%\"") != CString::npos) return FALSE;
+    std::vector<CString> waiting{program};
+    // The rest goes now, from here (the library was unloaded with the window); what is still held
+    // open waits for the interpreter too.
+    for (size_t i = 1; i < files.size(); ++i)
+        if (!DeleteToolFile(files[i]) && IsPlainFile(files[i])) waiting.push_back(files[i]);
+    const CString folder = FolderOf(program);
+    CString commandLine =
+        ToolRemovalCommandLine(SystemInterpreterPath(), waiting, IsRemovableFolder(folder) ? folder : CString());
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -58,9 +98,9 @@ BOOL ScheduleToolFolderRemoval()
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process{};
     // Started in the system folder, so the tool's folder is not held open as a working directory.
-    const CString folder = SystemFolder();
+    const CString systemFolder = SystemFolder();
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        folder.c_str(), &startup, &process))
+                        systemFolder.c_str(), &startup, &process))
         return FALSE;
     CHandle processHandle(process.hProcess);
     CHandle threadHandle(process.hThread);
@@ -74,12 +114,10 @@ BOOL ScheduleToolRemovalAtRestart()
     if (files.empty()) return FALSE;
     BOOL all = TRUE;
     // Windows works through the list in order: the files first, so the folder can be empty by then.
-    for (const CString& file : files) {
-        if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        if (!MoveFileExW(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) all = FALSE;
-    }
+    for (const CString& file : files)
+        if (IsPlainFile(file) && !MoveFileExW(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) all = FALSE;
     // A folder that still holds anything then is left where it is.
     const CString folder = FolderOf(program);
-    if (!IsDriveRoot(folder) && !MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) all = FALSE;
+    if (IsRemovableFolder(folder) && !MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) all = FALSE;
     return all;
 }

@@ -1,5 +1,7 @@
 #include "companion/FeedbackLibrary.h"
 
+#include <utility>
+
 #include "framework/Paths.h"
 
 namespace {
@@ -26,7 +28,7 @@ bool IsAbsoluteFolder(const CString& folder)
 
 BOOL CFeedbackLibrary::Load(const CString& programFolder)
 {
-    ClearEntryPoints();
+    Unload();
     // An empty or relative folder would leave a bare or relative name for the system to search for.
     if (!IsAbsoluteFolder(programFolder)) return FALSE;
     CString path = programFolder;
@@ -50,10 +52,16 @@ BOOL CFeedbackLibrary::Load(const CString& programFolder)
                           Resolve(m_hModule, "OpenToolDownUrl", OpenToolDownUrl) &&
                           Resolve(m_hModule, "OpenUseAgreementUrl", OpenUseAgreementUrl);
     if (!complete) {
-        ClearEntryPoints();
+        Unload();
         return FALSE;
     }
     return TRUE;
+}
+
+void CFeedbackLibrary::Unload()
+{
+    ClearEntryPoints();
+    if (m_hModule != nullptr) FreeLibrary(std::exchange(m_hModule, nullptr));
 }
 
 void CFeedbackLibrary::ClearEntryPoints()

@@ -185,11 +185,11 @@ RepairOutcome CFlashScreenRepair::Undo(CString& failure)
     for (const BackupEntry& entry : entries) {
         const PsrValue now = ReadPsrValue(entry.instance);
         if (now.kind == PsrValue::NoKey) {
-            LogUndoNote(entry.instance + L" 注册表项已不存在，视为已恢复");
+            LogNote(L"撤销屏闪修复：" + entry.instance + L" 注册表项已不存在，视为已恢复");
             continue;
         }
         if (!targets.Contains(entry.instance)) {
-            LogUndoNote(entry.instance + L" 已不是 AMD 显示适配器的注册表项，不予写入");
+            LogNote(L"撤销屏闪修复：" + entry.instance + L" 已不是 AMD 显示适配器的注册表项，不予写入");
             continue;
         }
         if (now == entry.previous) continue;  // put back already, by hand or by an earlier undo

@@ -72,9 +72,9 @@ void LogUndoFailed(const CString& detail)
     WriteForced(CodePageFromWide(kLogCodePage, kUndoFailed + detail));
 }
 
-void LogUndoNote(const CString& text)
+void LogNote(const CString& text)
 {
-    WriteForced(CodePageFromWide(kLogCodePage, L"撤销屏闪修复：" + text));
+    WriteForced(CodePageFromWide(kLogCodePage, text));
 }
 
 void LogBackupCopyNotSaved()

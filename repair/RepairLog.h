@@ -19,8 +19,8 @@ CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& outpu
 // After the command succeeded: the value `found` in the registry, which is not the one wanted.
 CString ReadBackDetail(const CString& found);
 
-// A line of its own about what the undo found, for whoever reads the log later.
-void LogUndoNote(const CString& text);
+// A record of its own, for whoever reads the log later: what the undo found, why the tool ended.
+void LogNote(const CString& text);
 // The copy of the backup for people could not be written; the repair went on.
 void LogBackupCopyNotSaved();
 

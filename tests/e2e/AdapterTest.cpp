@@ -1,12 +1,15 @@
-// The adapter the value goes to, the backup that undoes it, and the command line support staff
+// The adapter the value goes to, the record that undoes it, and the command line support staff
 // use: what a deployment script or a support engineer sees (exit codes, output, the registry, the
 // backup file, the log) and what a user sees in the window.
 #include <gtest/gtest.h>
 
 #include "ToolDriver.h"
 
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
+#include "framework/Encoding.h"
 #include "framework/RegKey.h"
 
 namespace {
@@ -16,30 +19,73 @@ const CString kClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968
 constexpr wchar_t kAmd[] = L"Advanced Micro Devices, Inc.";
 constexpr long kRestartNeeded = 3010;
 
+constexpr wchar_t kMakerKey[] = L"SOFTWARE\\Rapimend";  // where the tool keeps what the undo needs
+
 bool RegKeyExists(HKEY root, const CString& path)
 {
     CRegKey key;
     return key.Open(root, path.c_str(), KEY_READ | KEY_WOW64_64KEY) == ERROR_SUCCESS;
 }
 
-// An adapter instance key of the test's own, with its provider, gone with everything in it at the end.
-// Added while Wine's desktop runs: Wine lays the display keys out afresh when its desktop starts.
+// No repair to undo: neither the tool's record nor the backup file for people.
+void ForgetRepairs()
+{
+    RemoveTree(RepairBackupPath());
+    CreateDirectoryW(RepairBackupPath().substr(0, RepairBackupPath().rfind(L'\\')).c_str(), nullptr);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kMakerKey);
+}
+
+// A well-formed backup file as the tool writes it, asking for 2 under 0000, put in the log folder
+// as any user could; its bytes.
+std::string PlantBackupFile()
+{
+    const CString text = L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" + kClassKey +
+                         L"\\0000]\r\n\"DalPSRFeatureEnable\"=dword:00000002\r\n\r\n";
+    const std::string bytes = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    WriteBytes(RepairBackupPath(), bytes);
+    return bytes;
+}
+
+// The exit code of `process` once it has ended, or -1 when it is still running after `timeoutMs`
+// (and it is ended, so that nothing it holds outlasts the test).
+long ExitCodeWithin(const CHandle& process, DWORD timeoutMs)
+{
+    DWORD exitCode = DWORD(-1);
+    if (WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &exitCode);
+    else TerminateProcess(process.Get(), exitCode);
+    return long(exitCode);
+}
+
+bool OutputSays(const std::string& output, const wchar_t* text)
+{
+    return output.find(CodePageFromWide(936, text)) != std::string::npos;
+}
+
+// An adapter instance key with its provider, for the test's length: a key of the test's own goes
+// with everything in it; on a key that was there (Wine's 0000) only the provider goes again.
 class TestAdapter {
 public:
-    TestAdapter(const wchar_t* instance, const wchar_t* provider) : m_path(kClassKey + L"\\" + instance)
+    TestAdapter(const wchar_t* instance, const wchar_t* provider)
+        : m_path(kClassKey + L"\\" + instance), m_ownKey(!RegKeyExists(HKEY_LOCAL_MACHINE, m_path))
     {
-        CRegKey key;
-        if (key.Create(HKEY_LOCAL_MACHINE, m_path.c_str(), KEY_SET_VALUE | KEY_WOW64_64KEY) != ERROR_SUCCESS ||
-            RegSetValueExW(key.Get(), L"ProviderName", 0, REG_SZ, reinterpret_cast<const BYTE*>(provider),
+        if (m_key.Create(HKEY_LOCAL_MACHINE, m_path.c_str(), KEY_SET_VALUE | KEY_WOW64_64KEY) != ERROR_SUCCESS ||
+            RegSetValueExW(m_key.Get(), L"ProviderName", 0, REG_SZ, reinterpret_cast<const BYTE*>(provider),
                            DWORD((wcslen(provider) + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
             throw std::runtime_error("cannot add a test adapter");
     }
-    ~TestAdapter() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, m_path.c_str()); }
+    ~TestAdapter()
+    {
+        RegDeleteValueW(m_key.Get(), L"ProviderName");
+        m_key.Close();
+        if (m_ownKey) RegDeleteTreeW(HKEY_LOCAL_MACHINE, m_path.c_str());
+    }
     TestAdapter(const TestAdapter&) = delete;
     TestAdapter& operator=(const TestAdapter&) = delete;
 
 private:
     CString m_path;
+    bool m_ownKey;
+    CRegKey m_key;
 };
 
 // Wine's own adapter key 0000 kept aside for a while, as on a machine without it.
@@ -82,7 +128,7 @@ ToolSetup NotStarted()
 
 TEST(CommandLine, TheAmdAdapterAtTheSecondKeyIsRepairedReportedAndUndoneAndTheOtherLeftAsItWas)
 {
-    RemoveTree(RepairBackupPath());
+    ForgetRepairs();
     ToolRun tool(NotStarted());
     const std::vector<CString> files = tool.FolderContents();
     const TestAdapter amd(L"0001", kAmd);
@@ -123,55 +169,100 @@ TEST(CommandLine, TheAmdAdapterAtTheSecondKeyIsRepairedReportedAndUndoneAndTheOt
     EXPECT_EQ(RepairValue(L"0002"), -1) << "the undo left a value where there was none";
     EXPECT_EQ(RepairValue(L"0000"), 5);
     EXPECT_EQ(GetFileAttributesW(RepairBackupPath().c_str()), INVALID_FILE_ATTRIBUTES) << "the backup stayed after it was restored";
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kMakerKey)) << "a key of the tool's stayed after the undo";
     EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo"), 0) << "no backup, nothing to undo";
 
     EXPECT_EQ(tool.FolderContents(), files) << "a command-line run changed the tool's folder";
     EXPECT_EQ(GetFileAttributesW(tool.JournalPath().c_str()), INVALID_FILE_ATTRIBUTES) << "a command-line run used the companion library";
 }
 
-TEST(CommandLine, WithoutAnAmdAdapterTheFirstKeyIsTheTargetAndWithoutThatKeyNothingIsCreated)
+TEST(CommandLine, WithoutAnAmdAdapterOnlyAFirstKeyNamingNoMakerIsTheTargetAndNothingIsCreated)
 {
-    RemoveTree(RepairBackupPath());
+    ForgetRepairs();
     ToolRun tool(NotStarted());
     SetRepairValue(1, L"0000");
+    // A folder of anyone's at the backup file's name: the record in the registry is what counts.
+    ASSERT_TRUE(CreateDirectoryW(RepairBackupPath().c_str(), nullptr));
     EXPECT_EQ(tool.RunCommandLine(L"/quiet"), kRestartNeeded);
     EXPECT_EQ(RepairValue(L"0000"), 0);
     EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo"), kRestartNeeded);
     EXPECT_EQ(RepairValue(L"0000"), 1);
+    RemoveTree(RepairBackupPath());
 
     const size_t failures = RepairFailureRecords().size();
     {
-        const FirstAdapterAway away;
+        // Another maker's adapter: nothing of it is the tool's to change, and no restart is asked for.
+        const TestAdapter intel(L"0000", L"Intel Corporation");
         std::string output;
-        EXPECT_EQ(tool.RunCommandLine(L"/quiet", &output), 1) << output;
+        EXPECT_EQ(tool.RunCommandLine(L"/quiet"), 1);
+        EXPECT_EQ(tool.RunCommandLine(L"/status", &output), 1);
+        EXPECT_TRUE(OutputSays(output, L"未找到 AMD 显示适配器")) << output;
+    }
+    {
+        const FirstAdapterAway away;
+        EXPECT_EQ(tool.RunCommandLine(L"/quiet"), 1);
         EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kClassKey + L"\\0000")) << "the repair made an adapter key of its own";
         EXPECT_EQ(tool.RunCommandLine(L"/status"), 1);
     }
     const std::vector<CString> records = RepairFailureRecords();
-    ASSERT_EQ(records.size(), failures + 1);
+    ASSERT_EQ(records.size(), failures + 2);
+    EXPECT_NE(records[failures].find(L"未找到 AMD 显示适配器"), CString::npos) << records[failures];
     EXPECT_NE(records.back().find(L"未找到"), CString::npos) << records.back();
     EXPECT_EQ(RepairValue(L"0000"), 1);
 }
 
-TEST(CommandLine, UsageUnknownArgumentsAnotherSystemAndAForeignBackupChangeNothing)
+TEST(CommandLine, AnUndoAfterADriverReinstallDropsTheGoneKeyAndWritesNoOtherMakersKey)
+{
+    ForgetRepairs();
+    ToolRun tool(NotStarted());
+    std::optional<TestAdapter> first(std::in_place, L"0001", kAmd);
+    std::optional<TestAdapter> second(std::in_place, L"0002", kAmd);
+    SetRepairValue(1, L"0001");
+    SetRepairValue(1, L"0002");
+    ASSERT_EQ(tool.RunCommandLine(L"/quiet"), kRestartNeeded);
+    // The reinstall took 0001 away, and 0002 now belongs to another maker's adapter.
+    first.reset();
+    second.emplace(L"0002", L"Intel Corporation");
+    SetRepairValue(0, L"0002");
+    std::string output;
+    EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo"), 0);
+    EXPECT_EQ(RepairValue(L"0002"), 0) << "the undo wrote into another adapter's key";
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kMakerKey)) << "the record stayed";
+    EXPECT_NE(ToolLog().find(CodePageFromWide(936, L"0001 注册表项已不存在")), std::string::npos);
+    EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo", &output), 0);
+    EXPECT_TRUE(OutputSays(output, L"没有备份")) << output;
+}
+
+TEST(CommandLine, UsageUnknownArgumentsAnotherSystemAPlantedBackupAndAnUnseenStartChangeNothing)
 {
     ToolRun tool(NotStarted());
     const std::vector<CString> files = tool.FolderContents();
     SetRepairValue(1, L"0000");
-    // A backup anyone could have written that names a key that is no adapter's: the undo, which runs
-    // elevated, refuses it whole and keeps it.
-    const CString foreign = L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" + kClassKey +
-                            L"\\0000]\r\n\"DalPSRFeatureEnable\"=dword:00000002\r\n\r\n"
-                            L"[HKEY_LOCAL_MACHINE\\" + kClassKey + L"\\0000\\PalluxTestForeign]\r\n"
-                            L"\"DalPSRFeatureEnable\"=dword:00000000\r\n";
-    const std::string bytes = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(foreign.data()), foreign.size() * 2);
-    WriteBytes(RepairBackupPath(), bytes);
-    EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo"), 1);
+    // A well-formed backup file anyone could have put in the log folder is never read back.
+    ForgetRepairs();
+    const std::string bytes = PlantBackupFile();
+    std::string output;
+    EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo", &output), 0);
+    EXPECT_TRUE(OutputSays(output, L"没有备份")) << output;
+    EXPECT_EQ(RepairValue(L"0000"), 1);
     EXPECT_EQ(ReadBytes(RepairBackupPath()), bytes);
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kClassKey + L"\\0000\\PalluxTestForeign"));
     RemoveTree(RepairBackupPath());
 
-    std::string output;
+    // Started as a deployment tool's service account starts it, on a window station nobody sees:
+    // no window waits for an answer; the tool ends at once and the log names the way that works.
+    const HWINSTA visible = GetProcessWindowStation();
+    const std::unique_ptr<HWINSTA__, decltype(&CloseWindowStation)> hidden(
+        CreateWindowStationW(L"PalluxTestUnseen", 0, WINSTA_ALL_ACCESS, nullptr), &CloseWindowStation);
+    ASSERT_TRUE(hidden && SetProcessWindowStation(hidden.get()));
+    const std::unique_ptr<HDESK__, decltype(&CloseDesktop)> desktop(
+        CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr), &CloseDesktop);
+    SetProcessWindowStation(visible);
+    ASSERT_TRUE(desktop);
+    const CHandle unseen = StartProgram(tool.Folder() + L"\\" + kTool, CString(), nullptr, L"PalluxTestUnseen\\Default");
+    ASSERT_TRUE(unseen);
+    EXPECT_EQ(ExitCodeWithin(unseen, 20000), 1) << "the tool waited where nobody sees it";
+    EXPECT_NE(ToolLog().find("/quiet"), std::string::npos);
+
     EXPECT_EQ(tool.RunCommandLine(L"/?", &output), 0);
     EXPECT_NE(output.find("/quiet /undo"), std::string::npos) << output;
     for (const wchar_t* wrong : {L"/repair", L"quiet", L"/quiet /quiet", L"/undo", L"/status /quiet"}) {
@@ -208,12 +299,19 @@ HWND ChooseLastSystemMenuItem(const ToolRun& tool, const std::function<bool(HWND
 
 }  // namespace
 
-TEST(UndoInTheWindow, TheRepairGoesToTheAmdAdapterAndTheSystemMenuUndoesItWhileThereIsABackup)
+TEST(UndoInTheWindow, TheRepairGoesToTheAmdAdapterAndTheSystemMenuUndoesItWhileThereIsARecord)
 {
-    RemoveTree(RepairBackupPath());
+    ForgetRepairs();
     ToolRun tool;
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
+    // One tool at a time: a second start brings the minimised window back and ends; a deployment
+    // tool's run is told to try later (1618, which Wine's exit codes cut to a byte).
+    ShowWindow(ToolRun::ShellOf(panel), SW_MINIMIZE);
+    const CHandle second = StartProgram(tool.Folder() + L"\\" + kTool);
+    EXPECT_EQ(ExitCodeWithin(second, 20000), 0) << "a second start stayed";
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(ToolRun::ShellOf(panel)); })) << "the running window stayed minimised";
+    EXPECT_EQ(tool.RunCommandLine(L"/quiet") & 0xFF, 1618 & 0xFF);
     const TestAdapter amd(L"0001", kAmd);
     SetRepairValue(3, L"0001");
     SetRepairValue(5, L"0000");
@@ -236,11 +334,15 @@ TEST(UndoInTheWindow, TheRepairGoesToTheAmdAdapterAndTheSystemMenuUndoesItWhileT
     EXPECT_EQ(GetFileAttributesW(RepairBackupPath().c_str()), INVALID_FILE_ATTRIBUTES);
     ClickControl(restart, IDC_PROMPT_CANCEL);
 
-    // Nothing left to undo: the menu's last item is About again, and the undo's command does nothing.
+    // Nothing left to undo, whatever anyone puts in the log folder: the menu's last item is About
+    // again, and the undo's command does nothing.
+    PlantBackupFile();
     HWND about = ChooseLastSystemMenuItem(tool, [](HWND window) { return TextOf(window).find(L"关于") == 0; });
     ASSERT_NE(about, nullptr) << "the last item of the system menu is not About";
     ClickControl(about, IDOK);
     PostMessageW(ToolRun::ShellOf(panel), WM_SYSCOMMAND, IDM_UNDO_REPAIR, 0);
     EXPECT_EQ(tool.Prompt(1500), nullptr) << "an undo without a backup asked";
     EXPECT_EQ(RepairValue(L"0001"), 3);
+    EXPECT_EQ(RepairValue(L"0000"), 5);
+    RemoveTree(RepairBackupPath());
 }

@@ -37,25 +37,39 @@ TEST_P(ToolRemoval, AfterANormalCloseOnlyTheToolsFilesGo)
     ToolRun tool(setup);
     const CString sentinels[] = {tool.Beside(L"测试"), tool.Beside(L"x")};
     for (const CString& sentinel : sentinels) ASSERT_TRUE(CreateDirectoryW(sentinel.c_str(), nullptr));
-    // A read-me of the user's under the common name stays; the tool's own goes.
-    if (removal.userFile) WriteBytes(tool.Folder() + L"\\说明.txt", "the user's own");
-    WriteBytes(tool.Folder() + L"\\PalluxAMD屏闪修复工具使用说明.txt", "the package's read-me");
+    // A read-me of the user's under the common name stays; the tool's own goes. Where the user
+    // keeps files, folders of theirs carry the names of the tool's read-me and (once the library
+    // has read them) its settings: nothing is deleted into them.
+    const CString readMe = tool.Folder() + L"\\PalluxAMD屏闪修复工具使用说明.txt";
+    const CString settings = tool.Folder() + L"\\QueltoFeedbackInformation.ini";
+    std::vector<CString> left;
+    if (removal.userFile) {
+        WriteBytes(tool.Folder() + L"\\说明.txt", "the user's own");
+        ASSERT_NE(tool.MainPanel(), nullptr);
+        ASSERT_TRUE(DeleteFileW(settings.c_str()));
+        for (const CString& folder : {readMe, settings}) {
+            ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+            WriteBytes(folder + L"\\mine.txt", "the user's own");
+        }
+        left = {L"PalluxAMD屏闪修复工具使用说明.txt", L"QueltoFeedbackInformation.ini", L"说明.txt"};
+    } else {
+        WriteBytes(readMe, "the package's read-me");
+    }
     const std::vector<CString> before = tool.FolderContents();
 
     ASSERT_EQ(tool.CloseAsUser(), 0) << "the tool did not show its panel, or did not end when closed";
     CHandle removing = tool.RunningChild();
     if (removal.toolFilesGo) {
         ASSERT_TRUE(removing) << "no removal started";
-        EXPECT_EQ(tool.FolderContents(), before) << "removed at once, not after a wait";
+        EXPECT_TRUE(IsFolder(tool.Folder())) << "removed at once, not after a wait";
         ASSERT_EQ(WaitForSingleObject(removing.Get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
     } else {
         EXPECT_FALSE(removing) << "a removal started for a path the interpreter rewrites";
+        left = before;
     }
-
-    std::vector<CString> left;
-    if (removal.userFile) left.push_back(L"说明.txt");
-    if (!removal.toolFilesGo) left = before;
     EXPECT_EQ(tool.FolderContents(), left);
+    for (const CString& folder : {readMe, settings})
+        EXPECT_EQ(ReadBytes(folder + L"\\mine.txt"), removal.userFile ? "the user's own" : "");
     EXPECT_EQ(IsFolder(tool.Folder()), !left.empty()) << "the folder itself";
     for (const CString& sentinel : sentinels) EXPECT_TRUE(IsFolder(sentinel)) << sentinel << " beside the tool went";
 }

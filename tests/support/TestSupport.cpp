@@ -173,7 +173,7 @@ CString ExecutableFolder()
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
-CHandle StartProgram(const CString& path, const CString& arguments, HANDLE output)
+CHandle StartProgram(const CString& path, const CString& arguments, HANDLE output, const wchar_t* desktop)
 {
     CString commandLine = L"\"" + path + L"\" " + arguments;
     // A program that crashes ends at once instead of waiting in the crash dialog (under Wine, its
@@ -189,6 +189,7 @@ CHandle StartProgram(const CString& path, const CString& arguments, HANDLE outpu
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = nowhere.Get();
     if (output != nullptr) startup.hStdOutput = startup.hStdError = output;
+    startup.lpDesktop = const_cast<wchar_t*>(desktop);
     PROCESS_INFORMATION started{};
     const CString folder = path.substr(0, path.rfind(L'\\'));
     if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,

@@ -65,8 +65,10 @@ CString LoadedModule(DWORD processId, const wchar_t* name);
 CString ExecutableFolder();
 
 // Starts program `path` with `arguments` in the program's folder, its output going to `output` (an
-// inheritable handle) or nowhere; an empty handle when it cannot start.
-CHandle StartProgram(const CString& path, const CString& arguments = CString(), HANDLE output = nullptr);
+// inheritable handle) or nowhere, on `desktop` ("station\\desktop") or this one; an empty handle
+// when it cannot start.
+CHandle StartProgram(const CString& path, const CString& arguments = CString(), HANDLE output = nullptr,
+                     const wchar_t* desktop = nullptr);
 
 // Runs this thread's messages until `condition` holds or `timeoutMs` has passed; whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
