@@ -35,7 +35,12 @@ for a in x64 x86; do
   unzip -q release/*-"$a".zip -d "$a"
   for file in RapimendPalluxAMDFlashScreenRepair.exe QueltoFeedbackInformation.dll; do
     osslsigncode verify -CAfile ca.crt -in "$a/$file" >verify.log 2>&1 || { cat verify.log; fail "$a/$file does not verify"; }
-    grep -q 'PalluxAMD屏闪修复工具' verify.log || { cat verify.log; fail "$a/$file: no tool name in its signature"; }
+    # The tool's name in the Unicode form (UTF-16) that Windows shows.
+    osslsigncode extract-signature -in "$a/$file" -out signature.der >/dev/null
+    od -An -tx1 -v signature.der | tr -d ' \n' >signature.hex
+    grep -q "$(printf 'PalluxAMD屏闪修复工具' | iconv -f UTF-8 -t UTF-16BE | od -An -tx1 | tr -d ' \n')" signature.hex ||
+      fail "$a/$file: no tool name in its signature"
+    rm signature.der
     grep -q 'https://www.example.com/rapimend' verify.log || { cat verify.log; fail "$a/$file: no maker's address in its signature"; }
   done
   # One byte of the code changed after signing.
