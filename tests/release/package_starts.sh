@@ -2,7 +2,8 @@
 # The release package of one architecture (made by scripts/package), unpacked into a scratch folder
 # of the Wine prefix: its names are marked UTF-8, it holds exactly the tool, the companion library and
 # the read-me, the tool started from there shows its panel, and once closed it leaves no folder behind.
-# Skipped (77) when there is no package yet.
+# Skipped (77) when there is no package yet. PALLUX_PACKAGE_DIR: where the packages are, when not
+# in build/release.
 # Usage: package_starts.sh <x64|x86> <release_tests.exe>
 set -euo pipefail
 arch="$1"
@@ -10,9 +11,10 @@ tests_exe="$2"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env"
 
 shopt -s nullglob
-packages=("$project_root"/build/release/PalluxAMD屏闪修复工具-*-"$arch".zip)
+folder="${PALLUX_PACKAGE_DIR:-$project_root/build/release}"
+packages=("$folder"/PalluxAMD屏闪修复工具-*-"$arch".zip)
 if [ "${#packages[@]}" -ne 1 ]; then
-  echo "no single $arch package in build/release; scripts/package makes it"
+  echo "no single $arch package in $folder; scripts/package makes it"
   exit 77
 fi
 

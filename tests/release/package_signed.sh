@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Signed release packages. A throwaway certificate authority and code-signing certificate are made
+# here, in a temporary folder removed on every way out; scripts/package signs both architectures'
+# packages with them into that folder. Each program and library in them verifies against that
+# authority and names the tool and the maker's address; a program changed by one byte after signing
+# no longer verifies; and the signed tool of this build's architecture starts from its unpacked
+# package (package_starts.sh).
+# Usage: package_signed.sh <x64|x86> <release_tests.exe>
+set -euo pipefail
+arch="$1"
+tests_exe="$2"
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAILED: $*"
+  exit 1
+}
+
+cd "$work"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 2 -subj "/CN=Throwaway test authority" \
+  -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr -subj "/CN=Throwaway test signer" 2>/dev/null
+printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >signer.ext
+openssl x509 -req -in signer.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -extfile signer.ext \
+  -out signer.crt 2>/dev/null
+openssl pkcs12 -export -inkey signer.key -in signer.crt -certfile ca.crt -passout pass:throwaway -out signer.pfx
+
+PALLUX_SIGN_PFX="$work/signer.pfx" PALLUX_SIGN_PASSWORD=throwaway PALLUX_PACKAGE_DIR="$work/release" \
+  "$here/../../scripts/package" x64 x86 >package.log || { cat package.log; fail "scripts/package"; }
+
+for a in x64 x86; do
+  mkdir "$a"
+  unzip -q release/*-"$a".zip -d "$a"
+  for file in RapimendPalluxAMDFlashScreenRepair.exe QueltoFeedbackInformation.dll; do
+    osslsigncode verify -CAfile ca.crt -in "$a/$file" >verify.log 2>&1 || { cat verify.log; fail "$a/$file does not verify"; }
+    # The tool's name in the Unicode form (UTF-16) that Windows shows.
+    osslsigncode extract-signature -in "$a/$file" -out signature.der >/dev/null
+    od -An -tx1 -v signature.der | tr -d ' \n' >signature.hex
+    grep -q "$(printf 'PalluxAMD屏闪修复工具' | iconv -f UTF-8 -t UTF-16BE | od -An -tx1 | tr -d ' \n')" signature.hex ||
+      fail "$a/$file: no tool name in its signature"
+    rm signature.der
+    grep -q 'https://www.example.com/rapimend' verify.log || { cat verify.log; fail "$a/$file: no maker's address in its signature"; }
+  done
+  # One byte of the code changed after signing.
+  cp "$a/RapimendPalluxAMDFlashScreenRepair.exe" changed.exe
+  byte=$(od -An -tu1 -j4096 -N1 changed.exe | tr -d ' ')
+  printf "\\$(printf %o $(((byte + 1) % 256)))" | dd of=changed.exe bs=1 seek=4096 conv=notrunc status=none
+  if osslsigncode verify -CAfile ca.crt -in changed.exe >verify.log 2>&1; then
+    cat verify.log
+    fail "$a: a program changed after signing still verifies"
+  fi
+done
+
+PALLUX_PACKAGE_DIR="$work/release" bash "$here/package_starts.sh" "$arch" "$tests_exe"
