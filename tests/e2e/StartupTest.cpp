@@ -37,7 +37,8 @@ struct StartupFailure {
 
 const StartupFailure kFailures[] = {
     {"NoLibrary", nullptr, L"", nullptr, kInitFailed, 0, false},
-    {"MissingExport", L"incomplete-companion\\QueltoFeedbackInformation.dll", L"", nullptr, kInitFailed, 0, true},
+    // A library without every export is let go again at once.
+    {"MissingExport", L"incomplete-companion\\QueltoFeedbackInformation.dll", L"", nullptr, kInitFailed, 0, false},
     {"InitialisationRefused", L"QueltoFeedbackInformation.dll", L"InitResult=0", nullptr, kInitFailed, 1, true},
     // The version check comes before the library is even loaded.
     {"Windows7", L"QueltoFeedbackInformation.dll", L"", L"win7", kUnsupportedSystem, 0, false},
