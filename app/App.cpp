@@ -15,6 +15,20 @@ CRapimendPalluxAMDFlashScreenRepairApp theApp;
 
 namespace {
 
+// The common controls, version 6 as the manifest asks (the activation context picks it), loaded by
+// name once the program has limited the search to the system folder. Called through the address
+// it looks up: the 32-bit delay-import stub of this one function was left empty by the toolchain,
+// a call to nowhere. The library stays for the life of the process, as the dialogs need its classes.
+void StartCommonControls()
+{
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const HMODULE library = LoadLibraryW(L"comctl32.dll");
+    const auto init = reinterpret_cast<InitFunction>(
+        reinterpret_cast<void*>(library != nullptr ? GetProcAddress(library, "InitCommonControlsEx") : nullptr));
+    INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
+    if (init != nullptr) init(&controls);
+}
+
 constexpr wchar_t kAlreadyRunningText[] = L"屏闪修复工具正在运行，请等待其完成后再试。";
 
 // A start without arguments while another run holds the tool: the running window comes to the
@@ -70,8 +84,7 @@ BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
         m_nExitCode = 0;
         return FALSE;
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
-    InitCommonControlsEx(&controls);
+    StartCommonControls();
     CWinApp::InitInstance();
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
 
