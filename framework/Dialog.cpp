@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "framework/Module.h"
 #include "framework/WinApp.h"
@@ -9,6 +10,31 @@
 namespace {
 // The dialog whose window is being created on this thread, bound at its first message.
 thread_local CDialog* t_creating = nullptr;
+thread_local bool t_lastInputKeyboard = false;
+
+void NoteInputKind(const MSG& msg)
+{
+    switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        t_lastInputKeyboard = true;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+        t_lastInputKeyboard = false;
+        break;
+    default:
+        break;
+    }
+}
+}  // namespace
+
+bool LastInputWasKeyboard()
+{
+    return t_lastInputKeyboard;
 }
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
@@ -103,6 +129,8 @@ std::vector<HWND> EnabledWindowsOwnedWith(HWND owner)
 INT_PTR CDialog::DoModal()
 {
     m_hModalOwner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
+    // Disabling the owners takes the focus away from them; it goes back where it was at the end.
+    m_hFocusBefore = ::GetFocus();
     // The whole family goes disabled: a window pair's content beside its shell, too.
     m_disabledByModal = EnabledWindowsOwnedWith(m_hModalOwner);
     for (HWND hwnd : m_disabledByModal) ::EnableWindow(hwnd, FALSE);
@@ -138,6 +166,8 @@ void CDialog::LeaveModalState()
         if (::IsWindowVisible(m_hWnd)) SetWindowPos(nullptr, 0, 0, 0, 0, hide);
     }
     if (hadOwners && m_hModalOwner != nullptr && ::IsWindow(m_hModalOwner)) ::SetActiveWindow(m_hModalOwner);
+    HWND focus = std::exchange(m_hFocusBefore, nullptr);
+    if (focus != nullptr && ::IsWindow(focus) && ::IsWindowVisible(focus) && ::IsWindowEnabled(focus)) ::SetFocus(focus);
     m_hModalOwner = nullptr;
 }
 
@@ -152,6 +182,7 @@ void CDialog::RunModalLoop()
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        NoteInputKind(msg);
         if (!WalkPreTranslate(&msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

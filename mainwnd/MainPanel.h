@@ -14,6 +14,9 @@
 #include "repair/FlashScreenRepair.h"
 #include "windowpair/WindowPair.h"
 
+// The tool's name: the main window's title on the taskbar, and what a screen reader announces.
+inline constexpr wchar_t kToolTitle[] = L"PalluxAMD屏闪修复工具";
+
 class CPalluxAMDFlashScreenRepairDlg : public CLayeredContentDlg {
 public:
     CPalluxAMDFlashScreenRepairDlg();
@@ -51,7 +54,10 @@ protected:
 
     // Panel input.
     LRESULT OnNcHitTest(LPARAM lParam);
+    // A press on a link: the mouse's through the panel, the keyboard's from the focused link.
     void OnLinkClick(LPARAM lParam);
+    void OnFeedbackLink();
+    void OnAgreementLink();
     void OnTimer(UINT_PTR id);
     void OnPanelDestroy();
     void OnBnClickedClose();

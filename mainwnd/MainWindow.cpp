@@ -35,7 +35,7 @@ void CRapimendPalluxAMDFlashScreenRepairDlg::OnInitShell()
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    SetWindowText(L"PalluxAMD屏闪修复工具");
+    SetWindowText(kToolTitle);
 }
 
 BOOL CRapimendPalluxAMDFlashScreenRepairDlg::PreTranslateMessage(MSG* pMsg)

@@ -42,6 +42,19 @@ LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CLOSE:
         OnCloseRequest();
         return 0;
+    case WM_INITDIALOG:
+        m_uiState = InitialUiState();
+        return CDialog::WindowProc(message, wParam, lParam);
+    case WM_QUERYUISTATE:
+        return m_uiState;
+    case WM_CHANGEUISTATE:
+        return OnChangeUiState(wParam);
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        // High contrast or the keyboard-cue setting may have changed: every control paints afresh.
+        OnChangeUiState(MAKEWPARAM(UIS_INITIALIZE, 0));
+        RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return Default();
     case WM_SYSCOMMAND:
         // Alt+Space in the panel opens the pair's system menu, the shell's (it has the About item);
         // the panel's own would offer only the system's items.

@@ -32,6 +32,10 @@ public:
     float m_fScale = 1.0f;
     BOOL m_bInCaption;
 
+    // The keyboard in a panel: Enter presses the focused button or link, Space the focused link
+    // (a button presses itself), Tab and the arrow keys show where the keyboard is.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
 protected:
     // Background first; when it is there the controls are laid out and configured once, and laid
     // out again at every WM_SIZE from then on.
@@ -53,6 +57,13 @@ protected:
     BOOL m_bInitialized = FALSE;
 
 private:
+    // The panel's keyboard cues, kept here for its controls, which ask with WM_QUERYUISTATE: hidden
+    // (UISF_HIDEFOCUS) in a panel opened by a click until a key moves the focus, shown from the start
+    // in one opened by a key, always shown when the system's keyboard-cue setting says so.
+    static WORD InitialUiState();
+    LRESULT OnChangeUiState(WPARAM wParam);
+    void PressFocusedControl();
+
     LRESULT OnEraseBkgnd(HDC dc);
     LRESULT OnNcHitTest(POINT screenPoint);
     LRESULT OnMove();
@@ -60,6 +71,7 @@ private:
 
     UINT m_nBackgroundImage;
     int m_nDragExclusion;
+    WORD m_uiState = 0;
 };
 
 class CLayeredShellDlg : public CDialog {
