@@ -24,8 +24,10 @@ void DrawFocusCue(HDC dc, const RECT& area, bool inset)
     const int dpi = std::max(96, GetDeviceCaps(dc, LOGPIXELSY));
     const int width = area.right - area.left, height = area.bottom - area.top;
     const int dot = MulDiv(1, dpi, 96);
-    // Three design pixels in, but never so far that the ring would close up on a small button.
-    const int in = inset ? std::min(MulDiv(3, dpi, 96), std::min(width, height) / 6) : 0;
+    // Three design pixels in; a button too small for that (a prompt's ×) has it on its edge, around
+    // the glyph rather than over it.
+    const int gap = MulDiv(3, dpi, 96);
+    const int in = inset && std::min(width, height) >= 6 * gap ? gap : 0;
     const RECT ring = {area.left + in, area.top + in, area.right - in, area.bottom - in};
     if (ring.right - ring.left < 2 * dot || ring.bottom - ring.top < 2 * dot) return;
 

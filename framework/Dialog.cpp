@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <utility>
 
 #include "framework/Module.h"
 #include "framework/WinApp.h"
@@ -129,8 +128,6 @@ std::vector<HWND> EnabledWindowsOwnedWith(HWND owner)
 INT_PTR CDialog::DoModal()
 {
     m_hModalOwner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
-    // Disabling the owners takes the focus away from them; it goes back where it was at the end.
-    m_hFocusBefore = ::GetFocus();
     // The whole family goes disabled: a window pair's content beside its shell, too.
     m_disabledByModal = EnabledWindowsOwnedWith(m_hModalOwner);
     for (HWND hwnd : m_disabledByModal) ::EnableWindow(hwnd, FALSE);
@@ -166,8 +163,6 @@ void CDialog::LeaveModalState()
         if (::IsWindowVisible(m_hWnd)) SetWindowPos(nullptr, 0, 0, 0, 0, hide);
     }
     if (hadOwners && m_hModalOwner != nullptr && ::IsWindow(m_hModalOwner)) ::SetActiveWindow(m_hModalOwner);
-    HWND focus = std::exchange(m_hFocusBefore, nullptr);
-    if (focus != nullptr && ::IsWindow(focus) && ::IsWindowVisible(focus) && ::IsWindowEnabled(focus)) ::SetFocus(focus);
     m_hModalOwner = nullptr;
 }
 

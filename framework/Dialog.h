@@ -59,7 +59,6 @@ private:
 
     INT_PTR m_nModalResult = -1;
     bool m_bModal = false;
-    HWND m_hFocusBefore = nullptr;  // the control the keyboard was on when the dialog opened
     bool m_bEndModal = false;
     HWND m_hModalOwner = nullptr;
     std::vector<HWND> m_disabledByModal;

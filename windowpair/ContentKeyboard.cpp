@@ -56,6 +56,22 @@ LRESULT CLayeredContentDlg::OnChangeUiState(WPARAM wParam)
     return 0;
 }
 
+void CLayeredContentDlg::KeepFocus()
+{
+    HWND focus = ::GetFocus();
+    if (focus != nullptr && ::IsChild(m_hWnd, focus)) m_hKeptFocus = focus;
+}
+
+LRESULT CLayeredContentDlg::OnSetFocus()
+{
+    HWND kept = m_hKeptFocus;
+    if (kept != nullptr && ::IsChild(m_hWnd, kept) && ::IsWindowVisible(kept) && ::IsWindowEnabled(kept)) {
+        ::SetFocus(kept);
+        return 0;
+    }
+    return Default();  // the dialog manager's choice: the first control Tab reaches
+}
+
 void CLayeredContentDlg::PressFocusedControl()
 {
     HWND focus = ::GetFocus();

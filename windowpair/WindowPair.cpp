@@ -47,6 +47,17 @@ LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
         return CDialog::WindowProc(message, wParam, lParam);
     case WM_QUERYUISTATE:
         return m_uiState;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) KeepFocus();
+        return CDialog::WindowProc(message, wParam, lParam);
+    case WM_CANCELMODE:  // disabled under a prompt: the focus goes right after
+        KeepFocus();
+        return CDialog::WindowProc(message, wParam, lParam);
+    case WM_SHOWWINDOW:
+        if (!wParam) KeepFocus();
+        return CDialog::WindowProc(message, wParam, lParam);
+    case WM_SETFOCUS:
+        return OnSetFocus();
     case WM_CHANGEUISTATE:
         return OnChangeUiState(wParam);
     case WM_SETTINGCHANGE:

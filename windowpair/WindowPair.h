@@ -63,6 +63,10 @@ private:
     static WORD InitialUiState();
     LRESULT OnChangeUiState(WPARAM wParam);
     void PressFocusedControl();
+    // The control the keyboard was on is kept when the panel goes inactive or hidden (its shell
+    // minimised, a prompt over it), and the keyboard goes back to it when the panel gets the focus.
+    void KeepFocus();
+    LRESULT OnSetFocus();
 
     LRESULT OnEraseBkgnd(HDC dc);
     LRESULT OnNcHitTest(POINT screenPoint);
@@ -72,6 +76,7 @@ private:
     UINT m_nBackgroundImage;
     int m_nDragExclusion;
     WORD m_uiState = 0;
+    HWND m_hKeptFocus = nullptr;
 };
 
 class CLayeredShellDlg : public CDialog {
