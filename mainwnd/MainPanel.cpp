@@ -238,6 +238,11 @@ void CPalluxAMDFlashScreenRepairDlg::LayoutControls(BOOL bInit)
     m_stcFeedback.MoveWindow(CRect(left, top, left + width, Trunc(top + 20 * s)), TRUE);
 }
 
+HWND CPalluxAMDFlashScreenRepairDlg::FirstFocus() const
+{
+    return m_btnRepair.IsWindowEnabled() ? m_btnRepair.m_hWnd : m_chkAgree.m_hWnd;
+}
+
 int CPalluxAMDFlashScreenRepairDlg::MeasureTextWidth(CWnd* pWnd, HDC dc, const CString& text) const
 {
     if (pWnd == nullptr || pWnd->m_hWnd == nullptr || dc == nullptr) return -1;

@@ -43,6 +43,8 @@ protected:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void LayoutControls(BOOL bInit) override;
+    // "一键修复", or the agreement box while it is unticked and the repair cannot be reached.
+    HWND FirstFocus() const override;
 
     // The width in pixels of `text` in the font of `pWnd` on `dc`, or -1 without a window or DC.
     int MeasureTextWidth(CWnd* pWnd, HDC dc, const CString& text) const;

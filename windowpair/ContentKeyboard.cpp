@@ -64,10 +64,12 @@ void CLayeredContentDlg::KeepFocus()
 
 LRESULT CLayeredContentDlg::OnSetFocus()
 {
-    HWND kept = m_hKeptFocus;
-    if (kept != nullptr && ::IsChild(m_hWnd, kept) && ::IsWindowVisible(kept) && ::IsWindowEnabled(kept)) {
-        ::SetFocus(kept);
-        return 0;
+    for (HWND control : {m_hKeptFocus, FirstFocus()}) {
+        if (control != nullptr && ::IsChild(m_hWnd, control) && ::IsWindowVisible(control) &&
+            ::IsWindowEnabled(control)) {
+            ::SetFocus(control);
+            return 0;
+        }
     }
     return Default();  // the dialog manager's choice: the first control Tab reaches
 }

@@ -50,6 +50,9 @@ protected:
     // leave its shell's modal loop running with nothing on screen. Enter does nothing; Esc and
     // Alt+F4 ask the pair to close, by default with WM_CLOSE to the shell.
     virtual void OnCloseRequest();
+    // Where the keyboard starts when the panel has no control of its own to go back to; none: the
+    // first control Tab reaches.
+    virtual HWND FirstFocus() const { return nullptr; }
     void OnOK() override {}
     void OnCancel() override { OnCloseRequest(); }
 
