@@ -87,25 +87,25 @@ TEST_P(FocusCue, NoControlShowsItAtStartAndTheOneTabReachesDoes)
     ASSERT_NE(panel, nullptr);
     SendMouseTo(kAway);
     ASSERT_TRUE(FocusComesTo(panel, IDC_REPAIR));
-    const CRect repair = ClientRectOnScreen(GetDlgItem(panel, IDC_REPAIR));
-    const CRect moreTools = ClientRectOnScreen(GetDlgItem(panel, IDC_MORE_TOOLS));
-    const Pixels repairAtStart = CaptureScreen(repair), moreToolsAtStart = CaptureScreen(moreTools);
+    const int ids[] = {IDC_REPAIR, IDC_MORE_TOOLS};
+    const CRect areas[] = {ClientRectOnScreen(GetDlgItem(panel, ids[0])),
+                           ClientRectOnScreen(GetDlgItem(panel, ids[1]))};
+    const Pixels atStart[] = {CaptureScreen(areas[0]), CaptureScreen(areas[1])};
+    const auto unchanged = [&](int i) { return MatchShare(CaptureScreen(areas[i]), atStart[i], 0); };
 
-    // A cue a user can see: at least a quarter of the dots of a ring around the button have changed.
-    const auto unchanged = [](const Pixels& before, const CRect& area) { return MatchShare(CaptureScreen(area), before, 0); };
-    const auto showsCue = [&](const Pixels& before, const CRect& area) {
-        const double ring = (area.Width() + area.Height()) / 2.0;
-        return WaitUntil([&] { return unchanged(before, area) <= 1.0 - ring / (area.Width() * area.Height()); }, 2000);
-    };
-    SendKeys({VK_TAB});
-    ASSERT_TRUE(FocusComesTo(panel, IDC_MORE_TOOLS));
-    EXPECT_TRUE(showsCue(moreToolsAtStart, moreTools)) << "更多工具 has the focus and does not show it";
-    EXPECT_EQ(unchanged(repairAtStart, repair), 1.0) << "一键修复 showed a cue before any key";
-    SendKeys({VK_SHIFT, VK_TAB});
-    ASSERT_TRUE(FocusComesTo(panel, IDC_REPAIR));
-    EXPECT_TRUE(showsCue(repairAtStart, repair)) << "一键修复 has the focus back and does not show it";
-    EXPECT_TRUE(WaitUntil([&] { return unchanged(moreToolsAtStart, moreTools) == 1.0; }, 2000))
-        << "更多工具 kept its cue after the focus left";
+    // Tab, then Shift+Tab: the control reached shows a cue a user can see (at least a quarter of the
+    // dots of a ring around it change), the one left looks as it did at start. So 一键修复, which had
+    // the focus at start, showed no cue then.
+    for (const int reached : {1, 0}) {
+        SendKeys(reached == 1 ? std::vector<WORD>{VK_TAB} : std::vector<WORD>{VK_SHIFT, VK_TAB});
+        ASSERT_TRUE(FocusComesTo(panel, ids[reached]));
+        const CRect& area = areas[reached];
+        const double ringShare = (area.Width() + area.Height()) / 2.0 / (area.Width() * area.Height());
+        EXPECT_TRUE(WaitUntil([&] { return unchanged(reached) <= 1.0 - ringShare; }, 2000))
+            << "control " << ids[reached] << " has the focus and does not show it";
+        EXPECT_TRUE(WaitUntil([&] { return unchanged(1 - reached) == 1.0; }, 2000))
+            << "control " << ids[1 - reached] << " looks other than at start";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, FocusCue, testing::Values(96, 120, 144),
