@@ -63,7 +63,7 @@ LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
         // High contrast or the keyboard-cue setting may have changed: every control paints afresh.
-        OnChangeUiState(MAKEWPARAM(UIS_INITIALIZE, 0));
+        OnChangeUiState(MAKEWPARAM(UIS_CLEAR, 0));  // clears nothing, applies the setting
         RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return Default();
     case WM_SYSCOMMAND:
