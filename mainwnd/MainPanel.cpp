@@ -67,7 +67,7 @@ void CPalluxAMDFlashScreenRepairDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CPalluxAMDFlashScreenRepairDlg::PreTranslateMessage(MSG* pMsg)
 {
-    // Enter presses the focused button or link (the panel's base never lets it end a dialog).
+    // Esc never ends the panel; Enter presses the focused button or link, and never ends it either.
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) return TRUE;
     return CLayeredContentDlg::PreTranslateMessage(pMsg);
 }
