@@ -38,7 +38,11 @@ void ShowRunningTool()
     // The other run may be a window still on its way up (a second double-click while the first
     // waited for the administrator prompt): give it a moment to show.
     for (int waited = 0; waited < 30; ++waited) {
-        if (HWND running = FindWindowW(L"#32770", kMainWindowTitle)) {
+        // The shell is the window of that title that nothing owns (its panel carries the title too).
+        HWND running = FindWindowExW(nullptr, nullptr, L"#32770", kToolTitle);
+        while (running != nullptr && GetWindow(running, GW_OWNER) != nullptr)
+            running = FindWindowExW(nullptr, running, L"#32770", kToolTitle);
+        if (running != nullptr) {
             if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
             // A prompt of its own may stand over it: that is what must come forward.
             SetForegroundWindow(GetLastActivePopup(running));

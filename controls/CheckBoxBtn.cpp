@@ -1,5 +1,6 @@
 #include "controls/CheckBoxBtn.h"
 
+#include "controls/FocusCue.h"
 #include "controls/ImageDraw.h"
 #include "controls/PngResource.h"
 
@@ -21,7 +22,8 @@ void CCheckBoxBtn::OnPaint(HDC dc)
     CRect client = GetClientRect();
     if (!m_canvas.Prepare(dc, CSize(client.Width(), client.Height()))) return;
     const HDC canvas = m_canvas.GetSafeHdc();
-    FillSolid(canvas, client, RGB(255, 255, 255));
+    const bool contrast = IsHighContrast();
+    FillSolid(canvas, client, contrast ? GetSysColor(COLOR_WINDOW) : RGB(255, 255, 255));
 
     if (!m_pCheckImage) LoadPngResource(m_pCheckImage, kCheckStrip);
     // Without its strip the box shows nothing but its background, and tries again next paint.
@@ -35,7 +37,9 @@ void CCheckBoxBtn::OnPaint(HDC dc)
                           CRect(frame, 0, frame + kFrame, kFrame));
         }
         client.left += box + 2;
-        DrawTextIn(canvas, m_font, m_crText, GetWindowText(), client, DT_SINGLELINE | DT_VCENTER);
+        const COLORREF text = contrast ? GetSysColor(COLOR_WINDOWTEXT) : m_crText;
+        DrawTextIn(canvas, m_font, text, m_strShown.value_or(GetWindowText()), client, DT_SINGLELINE | DT_VCENTER);
+        if (ShowsFocusCue(m_hWnd)) DrawFocusCue(canvas, client, false);
     }
     m_canvas.CopyTo(dc, CPoint(0, 0));
 }

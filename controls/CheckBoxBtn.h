@@ -1,8 +1,9 @@
 #pragma once
 // The agreement check box: a real automatic check box (the system keeps and toggles the check
-// state and reports clicks) whose whole look is a frame of the check-mark strip, PNG 140, scaled
-// by the display scale, followed by the window text.
+// state, Space included, and reports clicks) whose whole look is a frame of the check-mark strip,
+// PNG 140, scaled by the display scale, followed by its text, which shows the focus cue.
 #include <memory>
+#include <optional>
 
 #include "controls/ControlPaint.h"
 #include "framework/Controls.h"
@@ -14,6 +15,9 @@ public:
 
     // Takes a copy of the owner dialog's font for the text.
     void CreateFontFromParent();
+    // Draws `text` in place of the window text (which a screen reader reads), where a label beside
+    // the box shows the rest of what the window text says.
+    void SetShownText(const CString& text) { m_strShown = text; }
 
     // The owner's display scale, set before the first paint.
     float m_fScale = 1.0f;
@@ -27,4 +31,5 @@ private:
     CMemoryCanvas m_canvas;  // kept from paint to paint, made again when the size changes
     CFont m_font;
     COLORREF m_crText = RGB(0, 0, 0);
+    std::optional<CString> m_strShown;
 };

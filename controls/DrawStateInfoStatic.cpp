@@ -50,7 +50,10 @@ LRESULT CDrawStateInfoStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lPa
         m_nDots = (m_nDots + 1) % (kMostDots + 1);
         Invalidate(TRUE);
     }
-    return CSkinLabel::WindowProc(message, wParam, lParam);
+    const LRESULT result = CSkinLabel::WindowProc(message, wParam, lParam);
+    // A screen reader hears the new text; the dots are left out of what it reads.
+    if (message == WM_SETTEXT) NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    return result;
 }
 
 CSkinLabel::Look CDrawStateInfoStatic::CurrentLook() const

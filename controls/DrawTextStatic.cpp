@@ -48,5 +48,8 @@ void CDrawTextStatic::UpdateHover(int x, int y)
 
 CSkinLabel::Look CDrawTextStatic::CurrentLook() const
 {
-    return {GetWindowText(), m_bHover ? m_crHover : m_crNormal, m_crBack, TextFormat(m_nAlign)};
+    // A label the keyboard can reach is a link, and keeps the system's link colour under high contrast.
+    const int contrastText = (GetStyle() & WS_TABSTOP) ? COLOR_HOTLIGHT : COLOR_WINDOWTEXT;
+    return {m_strShown.value_or(GetWindowText()), m_bHover ? m_crHover : m_crNormal, m_crBack, TextFormat(m_nAlign),
+            contrastText};
 }

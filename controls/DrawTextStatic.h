@@ -1,7 +1,7 @@
 #pragma once
 // A text label with a normal and a hovered text colour: the version number, the links of the main
 // window, the message of the confirmation prompt. Being a plain static it takes no mouse input;
-// its owner hit-tests it with screen points.
+// its owner hit-tests it with screen points. Its window text is what a screen reader reads.
 #include "controls/SkinLabel.h"
 
 class CDrawTextStatic : public CSkinLabel {
@@ -15,6 +15,9 @@ public:
     // outside); repaints only when that changes.
     void UpdateHover(int x, int y);
     BOOL IsPointInside(int x, int y) const;
+    // Draws `text` in place of the window text, where the artwork beside the label already shows
+    // the rest of what the window text says.
+    void SetShownText(const CString& text) { m_strShown = text; }
 
 protected:
     Look CurrentLook() const override;
@@ -25,4 +28,5 @@ private:
     COLORREF m_crBack = RGB(255, 255, 255);
     BOOL m_bHover = FALSE;
     int m_nAlign = 0;
+    std::optional<CString> m_strShown;
 };

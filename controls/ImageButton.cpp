@@ -24,12 +24,33 @@ BOOL CImageButton::IsCursorInActiveArea() const
     return active.PtInRect(cursor);
 }
 
+BOOL CImageButton::IsClickInActiveArea() const
+{
+    return !m_bMouseRelease || IsCursorInActiveArea();
+}
+
 LRESULT CImageButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_ERASEBKGND) {
+    switch (message) {
+    case WM_ERASEBKGND:
         // The whole button, with whatever images it has: a missing one is left out.
         PaintButton(reinterpret_cast<HDC>(wParam), GetClientRect(), false);
         return TRUE;
+    case BM_CLICK: {
+        // The system's button clicks itself with a press and a release of the mouse at its corner.
+        m_bProgramClick = true;
+        const LRESULT result = CStateImageButton::WindowProc(message, wParam, lParam);
+        m_bProgramClick = false;
+        return result;
     }
-    return CStateImageButton::WindowProc(message, wParam, lParam);
+    case WM_LBUTTONUP: {
+        // The click is reported while the release is handled.
+        m_bMouseRelease = !m_bProgramClick;
+        const LRESULT result = CStateImageButton::WindowProc(message, wParam, lParam);
+        m_bMouseRelease = false;
+        return result;
+    }
+    default:
+        return CStateImageButton::WindowProc(message, wParam, lParam);
+    }
 }

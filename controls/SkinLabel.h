@@ -1,7 +1,8 @@
 #pragma once
 // What the two painted labels share: text in a copy of the dialog's font, laid out by a mode
 // number, over a solid fill and an optional borrowed background slice, painted through a fresh
-// memory bitmap at every paint.
+// memory bitmap at every paint; under high contrast the text in the system's colours on the
+// system's window colour. A label the keyboard can reach (WS_TABSTOP: a link) shows the focus cue.
 #include <optional>
 
 #include "controls/ControlPaint.h"
@@ -23,6 +24,7 @@ protected:
         COLORREF text_colour;
         COLORREF fill;
         std::optional<UINT> format;  // DrawText flags; none: the text is not drawn
+        int contrast_text = COLOR_WINDOWTEXT;  // the system colour of the text under high contrast
     };
     virtual Look CurrentLook() const = 0;
 

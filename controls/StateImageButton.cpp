@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "controls/FocusCue.h"
 #include "controls/ImageDraw.h"
 #include "controls/PngResource.h"
 
@@ -79,7 +80,8 @@ void CStateImageButton::PaintButton(HDC target, const RECT& area, bool trimEdge)
                                  static_cast<LONG>(image->GetHeight()) - trim};
             DrawImagePart(graphics, image, client, source);
         }
-    }  // GDI+ has finished drawing before the canvas is copied
+    }  // GDI+ has finished drawing before the cue goes on and the canvas is copied
+    if (ShowsFocusCue(m_hWnd)) DrawFocusCue(canvas.GetSafeHdc(), client, true);
     canvas.CopyTo(target, rect.TopLeft());
 }
 
@@ -122,6 +124,26 @@ LRESULT CStateImageButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
         const LRESULT result = Default();
         if (IsWindowEnabled()) SetState(kNormal);
         m_tracking.Left();
+        return result;
+    }
+    case BM_SETSTATE:
+        // The system's button pushes itself while Space is held on it, as it does while the mouse
+        // button is; let go, it shows what the cursor is over.
+        if (wParam) {
+            SetState(kPressed);
+        } else if (m_nState == kPressed) {
+            POINT cursor{};
+            GetCursorPos(&cursor);
+            ScreenToClient(&cursor);
+            SetState(StateAt(MAKELPARAM(cursor.x, cursor.y), false));
+        }
+        return Default();
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE: {
+        // The focus cue comes and goes with these.
+        const LRESULT result = Default();
+        Invalidate(FALSE);
         return result;
     }
     case WM_ENABLE: {

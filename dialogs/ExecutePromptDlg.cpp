@@ -11,6 +11,12 @@ const PairLayout kProgressLayout = {IDD_PROGRESS_SHELL, IDB_PROGRESS_FRAME, {232
                                     false};
 constexpr int kNotDraggable = -1;
 const wchar_t kDefaultText[] = L"正在修复，请稍等";
+
+// A text too short to say anything is shown as the default.
+CString ShownText(const CString& text)
+{
+    return text.size() >= 2 ? text : CString(kDefaultText);
+}
 }  // namespace
 
 // ---- content ------------------------------------------------------------------------------------
@@ -30,9 +36,11 @@ void CExecutePromptChildDlg::LayoutControls(BOOL bFirst)
 {
     const CRect rc = GetClientRect();
     const double s = m_fScale;
-    m_stcState.SetWindowText(m_strText.size() >= 2 ? m_strText : CString(kDefaultText));
+    m_stcState.SetWindowText(ShownText(m_strText));
     m_stcState.SetAlignMode(5);
     m_stcState.SetStateTextColor(RGB(255, 255, 255));
+    // The panel is named with what it says, so that a screen reader announces it when it opens.
+    if (bFirst) SetWindowText(m_stcState.GetWindowText());
     const int top = Trunc(rc.top + rc.Height() / 2 - 10 * s);
     const CRect label(Trunc(rc.left + 10 * s), top, Trunc(rc.right - 10 * s), Trunc(top + 40 * s));
     if (bFirst) {
@@ -47,6 +55,11 @@ void CExecutePromptChildDlg::LayoutControls(BOOL bFirst)
 // ---- shell --------------------------------------------------------------------------------------
 
 CExecutePromptDlg::CExecutePromptDlg(CWnd* parent) : CLayeredShellDlg(kProgressLayout, parent) {}
+
+void CExecutePromptDlg::OnInitShell()
+{
+    SetWindowText(ShownText(m_strText));
+}
 
 std::unique_ptr<CLayeredContentDlg> CExecutePromptDlg::CreateContent()
 {

@@ -33,6 +33,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void OnInitShell() override;
     std::unique_ptr<CLayeredContentDlg> CreateContent() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnOK() override {}

@@ -84,6 +84,8 @@ void CProblemSolvingFeedbackChildDlg::LayoutControls(BOOL bFirst)
     const double s = m_fScale;
     const int W = rc.Width(), H = rc.Height();
 
+    // The question the artwork asks, which a screen reader announces when the dialog opens.
+    if (bFirst) SetWindowText(L"Rapimend 的工具是否解决了您的问题？");
     int left = Trunc(rc.right - 18 * s);
     int top = Trunc(rc.top + 6 * s);
     if (bFirst) {
@@ -143,12 +145,12 @@ void CProblemSolvingFeedbackChildDlg::OnBnClickedClose()
 
 void CProblemSolvingFeedbackChildDlg::OnBnClickedSolved()
 {
-    if (m_btnSolved.IsCursorInActiveArea()) AnswerAndClose(kSolved);
+    if (m_btnSolved.IsClickInActiveArea()) AnswerAndClose(kSolved);
 }
 
 void CProblemSolvingFeedbackChildDlg::OnBnClickedUnsolved()
 {
-    if (m_btnUnsolved.IsCursorInActiveArea()) AnswerAndClose(kUnsolved);
+    if (m_btnUnsolved.IsClickInActiveArea()) AnswerAndClose(kUnsolved);
 }
 
 void CProblemSolvingFeedbackChildDlg::OnBnClickedMoreSolutions()

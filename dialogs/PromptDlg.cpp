@@ -16,15 +16,19 @@ struct KindImages {
     UINT ok[4];
     UINT cancel[4];
     bool cancelShown;
+    const wchar_t* okName;  // what the artwork says, for a screen reader
+    const wchar_t* cancelName;
 };
 
 // Normal, hover, pressed and disabled images of the two buttons, by kind 1 to 4.
 const KindImages kKinds[] = {
-    {{169, 170, 171, 171}, {163, 164, 165, 165}, false},  // "是"
-    {{169, 170, 171, 171}, {163, 164, 165, 165}, true},   // "是" / "否"
-    {{166, 167, 168, 168}, {157, 158, 159, 159}, false},  // "确认"
-    {{166, 167, 168, 168}, {157, 158, 159, 159}, true},   // "确认" / "取消"
+    {{169, 170, 171, 171}, {163, 164, 165, 165}, false, L"是", L"否"},
+    {{169, 170, 171, 171}, {163, 164, 165, 165}, true, L"是", L"否"},
+    {{166, 167, 168, 168}, {157, 158, 159, 159}, false, L"确认", L"取消"},
+    {{166, 167, 168, 168}, {157, 158, 159, 159}, true, L"确认", L"取消"},
 };
+// The title the artwork shows on the prompt's grey strip; a screen reader reads it first.
+const wchar_t kPromptTitle[] = L"提示";
 
 const KindImages& ImagesOfKind(int kind)
 {
@@ -117,6 +121,9 @@ void CPromptChildDlg::LayoutControls(BOOL bFirst)
         m_btnCancel.SetBackgroundRect(185, 107, 240, 131);
         m_btnOk.SetStateImages(kind.ok[0], kind.ok[1], kind.ok[2], kind.ok[3]);
         m_btnCancel.SetStateImages(kind.cancel[0], kind.cancel[1], kind.cancel[2], kind.cancel[3]);
+        m_btnOk.SetWindowText(kind.okName);
+        m_btnCancel.SetWindowText(kind.cancelName);
+        SetWindowText(kPromptTitle);
     }
     m_btnOk.MoveWindow(Trunc(halfWidth - 55 * s - 12 * s), buttonTop, buttonWidth, buttonHeight, TRUE);
     m_btnCancel.MoveWindow(Trunc(halfWidth + 12 * s), buttonTop, buttonWidth, buttonHeight, TRUE);
@@ -145,6 +152,11 @@ void CPromptChildDlg::CenterOkButton()
 // ---- shell --------------------------------------------------------------------------------------
 
 CPromptDlg::CPromptDlg(CWnd* parent) : CLayeredShellDlg(kPromptLayout, parent) {}
+
+void CPromptDlg::OnInitShell()
+{
+    SetWindowText(kPromptTitle);
+}
 
 std::unique_ptr<CLayeredContentDlg> CPromptDlg::CreateContent()
 {

@@ -1,7 +1,8 @@
 #pragma once
 // The tool's only message box: a window pair with one message and one or two artwork buttons.
 // Kinds: 1 "是" alone, 2 "是" and "否", 3 "确认" alone, 4 "确认" and "取消". DoModal gives IDOK for
-// the first button, IDCANCEL for the second, the close button, Esc and Alt+F4.
+// the first button, IDCANCEL for the second, the close button, Esc and Alt+F4. The keyboard starts
+// on the first button; Tab goes on to the second and the close button.
 #include "controls/DrawTextStatic.h"
 #include "controls/PngButton.h"
 #include "windowpair/WindowPair.h"
@@ -41,6 +42,7 @@ public:
     void SetPromptKind(int kind) { m_nKind = kind; }
 
 protected:
+    void OnInitShell() override;
     std::unique_ptr<CLayeredContentDlg> CreateContent() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // wParam 1: IDOK; anything else: IDCANCEL. Returns 0.

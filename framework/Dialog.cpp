@@ -9,6 +9,31 @@
 namespace {
 // The dialog whose window is being created on this thread, bound at its first message.
 thread_local CDialog* t_creating = nullptr;
+thread_local bool t_lastInputKeyboard = false;
+
+void NoteInputKind(const MSG& msg)
+{
+    switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        t_lastInputKeyboard = true;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+        t_lastInputKeyboard = false;
+        break;
+    default:
+        break;
+    }
+}
+}  // namespace
+
+bool LastInputWasKeyboard()
+{
+    return t_lastInputKeyboard;
 }
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
@@ -152,6 +177,7 @@ void CDialog::RunModalLoop()
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        NoteInputKind(msg);
         if (!WalkPreTranslate(&msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

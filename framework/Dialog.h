@@ -64,6 +64,10 @@ private:
     std::vector<HWND> m_disabledByModal;
 };
 
+// Whether the last key or button press this thread's dialogs received came from the keyboard: a
+// window opened by a key shows where the keyboard is from the start, one opened by a click does not.
+bool LastInputWasKeyboard();
+
 // The enabled top-level windows of this thread that belong to `owner`'s family: `owner`, the
 // windows above it in its owner chain, and every window any of them owns.
 std::vector<HWND> EnabledWindowsOwnedWith(HWND owner);

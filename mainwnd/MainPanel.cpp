@@ -18,7 +18,7 @@ constexpr UINT_PTR kVersionCheckTimer = 38;
 constexpr COLORREF kLinkColour = 0xFF5C5C;
 constexpr COLORREF kLinkHoverColour = 0xFF0000;
 constexpr COLORREF kWhite = 0xFFFFFF;
-const wchar_t kAgreementMeasure[] = L"同意《Quelto服务工具使用许可协议》";
+const wchar_t kAgreementSentence[] = L"同意《Quelto服务工具使用许可协议》";
 const wchar_t kFeedbackMeasure[] = L"反馈问题";
 
 POINT PointOf(LPARAM lParam)
@@ -42,6 +42,7 @@ CPalluxAMDFlashScreenRepairDlg::~CPalluxAMDFlashScreenRepairDlg() = default;
 BOOL CPalluxAMDFlashScreenRepairDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    SetWindowText(kToolTitle);
     if (!EnsureBackground()) return TRUE;
     RunStartupChecks();
     LayoutControls(TRUE);
@@ -66,7 +67,8 @@ void CPalluxAMDFlashScreenRepairDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CPalluxAMDFlashScreenRepairDlg::PreTranslateMessage(MSG* pMsg)
 {
-    if (IsDialogEndingKey(pMsg)) return TRUE;
+    // Esc never ends the panel; Enter presses the focused button or link, and never ends it either.
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) return TRUE;
     return CLayeredContentDlg::PreTranslateMessage(pMsg);
 }
 
@@ -108,6 +110,12 @@ LRESULT CPalluxAMDFlashScreenRepairDlg::WindowProc(UINT message, WPARAM wParam, 
             case IDC_MORE_TOOLS:
                 OnBnClickedMoreTools();
                 return 0;
+            case IDC_FEEDBACK_LINK:  // from the keyboard: STN_CLICKED
+                OnFeedbackLink();
+                return 0;
+            case IDC_AGREEMENT_LINK:
+                OnAgreementLink();
+                return 0;
             }
         }
         return CLayeredContentDlg::WindowProc(message, wParam, lParam);
@@ -137,9 +145,10 @@ void CPalluxAMDFlashScreenRepairDlg::LayoutControls(BOOL bInit)
     left = Trunc(R - 59.8 * s);
     m_btnMinimize.MoveWindow(CRect(left, T, Trunc(left + 26 * s), Trunc(T + 34 * s)), TRUE);
 
-    // The version number, white on the title band.
+    // The version number, white on the title band after the artwork's "版本"; a screen reader reads both.
     if (bInit) {
-        m_stcVersion.SetWindowText(TOOL_VERSION);
+        m_stcVersion.SetWindowText(CString(L"版本 ") + TOOL_VERSION);
+        m_stcVersion.SetShownText(TOOL_VERSION);
         m_stcVersion.SetBackgroundImage(m_pImgBackground.get());
         m_stcVersion.SetBackgroundRect(188, 16, 348, 31);
         m_stcVersion.CreateFontFromParent();
@@ -198,11 +207,14 @@ void CPalluxAMDFlashScreenRepairDlg::LayoutControls(BOOL bInit)
     // The agreement check box and its link, sized by the agreement's text.
     CWnd* shell = Shell();
     CClientDC panelDc(m_hWnd);
-    const int n = MeasureTextWidth(shell, panelDc.GetSafeHdc(), kAgreementMeasure) / 14;
+    const int n = MeasureTextWidth(shell, panelDc.GetSafeHdc(), kAgreementSentence) / 14;
     left = Trunc(8 * s);
     top = Trunc(B - 25 * s);
     const CRect agree(left, top, Trunc(left + 16 * s + 2 * n + 2), Trunc(top + 20 * s));
     if (bInit) {
+        // Named with the whole sentence it agrees to; the link beside it shows the agreement's title.
+        m_chkAgree.SetWindowText(kAgreementSentence);
+        m_chkAgree.SetShownText(L"同意");
         m_chkAgree.CreateFontFromParent();
         m_chkAgree.m_fScale = m_fScale;
         m_chkAgree.SetCheck(BST_CHECKED);
@@ -224,6 +236,11 @@ void CPalluxAMDFlashScreenRepairDlg::LayoutControls(BOOL bInit)
     if (bInit) configureLink(m_stcFeedback);
     left = R - width - 6;
     m_stcFeedback.MoveWindow(CRect(left, top, left + width, Trunc(top + 20 * s)), TRUE);
+}
+
+HWND CPalluxAMDFlashScreenRepairDlg::FirstFocus() const
+{
+    return m_btnRepair.IsWindowEnabled() ? m_btnRepair.m_hWnd : m_chkAgree.m_hWnd;
 }
 
 int CPalluxAMDFlashScreenRepairDlg::MeasureTextWidth(CWnd* pWnd, HDC dc, const CString& text) const
@@ -256,9 +273,18 @@ void CPalluxAMDFlashScreenRepairDlg::OnLinkClick(LPARAM lParam)
 {
     POINT point = PointOf(lParam);
     ClientToScreen(&point);
-    if (!m_feedbackLib.IsLoaded()) return;
-    if (m_stcFeedback.IsPointInside(point.x, point.y)) m_feedbackLib.FeedbackQuestion(TOOL_ID, TOOL_VERSION);
-    if (m_stcAgreement.IsPointInside(point.x, point.y)) m_feedbackLib.OpenUseAgreementUrl();
+    if (m_stcFeedback.IsPointInside(point.x, point.y)) OnFeedbackLink();
+    if (m_stcAgreement.IsPointInside(point.x, point.y)) OnAgreementLink();
+}
+
+void CPalluxAMDFlashScreenRepairDlg::OnFeedbackLink()
+{
+    if (m_feedbackLib.IsLoaded()) m_feedbackLib.FeedbackQuestion(TOOL_ID, TOOL_VERSION);
+}
+
+void CPalluxAMDFlashScreenRepairDlg::OnAgreementLink()
+{
+    if (m_feedbackLib.IsLoaded()) m_feedbackLib.OpenUseAgreementUrl();
 }
 
 void CPalluxAMDFlashScreenRepairDlg::OnTimer(UINT_PTR id)

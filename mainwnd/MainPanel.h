@@ -14,6 +14,9 @@
 #include "repair/FlashScreenRepair.h"
 #include "windowpair/WindowPair.h"
 
+// The tool's name: the main window's title on the taskbar, and what a screen reader announces.
+inline constexpr wchar_t kToolTitle[] = L"PalluxAMD屏闪修复工具";
+
 class CPalluxAMDFlashScreenRepairDlg : public CLayeredContentDlg {
 public:
     CPalluxAMDFlashScreenRepairDlg();
@@ -40,6 +43,8 @@ protected:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void LayoutControls(BOOL bInit) override;
+    // "一键修复", or the agreement box while it is unticked and the repair cannot be reached.
+    HWND FirstFocus() const override;
 
     // The width in pixels of `text` in the font of `pWnd` on `dc`, or -1 without a window or DC.
     int MeasureTextWidth(CWnd* pWnd, HDC dc, const CString& text) const;
@@ -51,7 +56,10 @@ protected:
 
     // Panel input.
     LRESULT OnNcHitTest(LPARAM lParam);
+    // A press on a link: the mouse's through the panel, the keyboard's from the focused link.
     void OnLinkClick(LPARAM lParam);
+    void OnFeedbackLink();
+    void OnAgreementLink();
     void OnTimer(UINT_PTR id);
     void OnPanelDestroy();
     void OnBnClickedClose();

@@ -35,7 +35,7 @@ void CRapimendPalluxAMDFlashScreenRepairDlg::OnInitShell()
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    SetWindowText(kMainWindowTitle);
+    SetWindowText(kToolTitle);
 }
 
 BOOL CRapimendPalluxAMDFlashScreenRepairDlg::PreTranslateMessage(MSG* pMsg)

@@ -4,8 +4,6 @@
 #include "mainwnd/MainPanel.h"
 
 extern const PairLayout kMainPairLayout;
-// The shell's title, by which a second start finds the running window.
-inline constexpr wchar_t kMainWindowTitle[] = L"PalluxAMD屏闪修复工具";
 
 class CRapimendPalluxAMDFlashScreenRepairDlg : public CLayeredShellDlg {
 public:

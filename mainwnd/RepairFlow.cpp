@@ -22,8 +22,9 @@ void CPalluxAMDFlashScreenRepairDlg::OnBnClickedAgree()
 
 void CPalluxAMDFlashScreenRepairDlg::OnBnClickedRepair()
 {
-    // One repair at a time; the glow border around the artwork does not count as the button.
-    if (m_bRepairRunning || !m_btnRepair.IsCursorInActiveArea()) return;
+    // One repair at a time; the glow border around the artwork does not count as the button for
+    // the mouse (Space and Enter press it wherever the cursor is).
+    if (m_bRepairRunning || !m_btnRepair.IsClickInActiveArea()) return;
     if (RunPrompt(kConfirmText, 4) != IDOK) return;
     RunWorker(false);
 }

@@ -42,6 +42,30 @@ LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CLOSE:
         OnCloseRequest();
         return 0;
+    case WM_INITDIALOG:
+        m_uiState = InitialUiState();
+        return CDialog::WindowProc(message, wParam, lParam);
+    case WM_QUERYUISTATE:
+        return m_uiState;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) KeepFocus();
+        return CDialog::WindowProc(message, wParam, lParam);
+    case WM_CANCELMODE:  // disabled under a prompt: the focus goes right after
+        KeepFocus();
+        return CDialog::WindowProc(message, wParam, lParam);
+    case WM_SHOWWINDOW:
+        if (!wParam) KeepFocus();
+        return CDialog::WindowProc(message, wParam, lParam);
+    case WM_SETFOCUS:
+        return OnSetFocus();
+    case WM_CHANGEUISTATE:
+        return OnChangeUiState(wParam);
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        // High contrast or the keyboard-cue setting may have changed: every control paints afresh.
+        OnChangeUiState(MAKEWPARAM(UIS_CLEAR, 0));  // clears nothing, applies the setting
+        RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return Default();
     case WM_SYSCOMMAND:
         // Alt+Space in the panel opens the pair's system menu, the shell's (it has the About item);
         // the panel's own would offer only the system's items.

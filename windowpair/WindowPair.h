@@ -32,6 +32,10 @@ public:
     float m_fScale = 1.0f;
     BOOL m_bInCaption;
 
+    // The keyboard in a panel: Enter presses the focused button or link, Space the focused link
+    // (a button presses itself), Tab and the arrow keys show where the keyboard is.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
 protected:
     // Background first; when it is there the controls are laid out and configured once, and laid
     // out again at every WM_SIZE from then on.
@@ -46,6 +50,9 @@ protected:
     // leave its shell's modal loop running with nothing on screen. Enter does nothing; Esc and
     // Alt+F4 ask the pair to close, by default with WM_CLOSE to the shell.
     virtual void OnCloseRequest();
+    // Where the keyboard starts when the panel has no control of its own to go back to; none: the
+    // first control Tab reaches.
+    virtual HWND FirstFocus() const { return nullptr; }
     void OnOK() override {}
     void OnCancel() override { OnCloseRequest(); }
 
@@ -53,6 +60,17 @@ protected:
     BOOL m_bInitialized = FALSE;
 
 private:
+    // The panel's keyboard cues, kept here for its controls, which ask with WM_QUERYUISTATE: hidden
+    // (UISF_HIDEFOCUS) in a panel opened by a click until a key moves the focus, shown from the start
+    // in one opened by a key, always shown when the system's keyboard-cue setting says so.
+    static WORD InitialUiState();
+    LRESULT OnChangeUiState(WPARAM wParam);
+    void PressFocusedControl();
+    // The control the keyboard was on is kept when the panel goes inactive or hidden (its shell
+    // minimised, a prompt over it), and the keyboard goes back to it when the panel gets the focus.
+    void KeepFocus();
+    LRESULT OnSetFocus();
+
     LRESULT OnEraseBkgnd(HDC dc);
     LRESULT OnNcHitTest(POINT screenPoint);
     LRESULT OnMove();
@@ -60,6 +78,8 @@ private:
 
     UINT m_nBackgroundImage;
     int m_nDragExclusion;
+    WORD m_uiState = 0;
+    HWND m_hKeptFocus = nullptr;
 };
 
 class CLayeredShellDlg : public CDialog {

@@ -1,7 +1,7 @@
 // The main window as a user meets it: where it opens on the work area and where its controls sit at
 // 96, 120 and 144 DPI; then one session: the images of its buttons and box under the real mouse, the
-// links and what they ask of the companion library, the keys that must not close anything, the about
-// box and a drag, with a prompt centred over the window where it now stands.
+// links and what they ask of the companion library, the about box and a drag, with a prompt centred
+// over the window where it now stands.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -89,7 +89,6 @@ TEST_P(MainWindowLayout, ItOpensOnTheWorkAreaWithItsControlsWhereTheScaleSays)
     EXPECT_EQ(ControlRect(panel, IDC_CLOSE), want.close);
     EXPECT_EQ(ControlRect(panel, IDC_REPAIR), want.repair);
     EXPECT_EQ(ControlRect(panel, IDC_AGREE), CRect(want.boxLeft, want.boxTop, want.boxRight + 2 * n, want.boxBottom));
-    EXPECT_EQ(TextOf(GetDlgItem(panel, IDC_VERSION)), CString(L"1.5.21.423"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, testing::ValuesIn(kLayouts),
@@ -97,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, testing::ValuesIn(kLayouts),
 
 const POINT kAway = {5, 5};  // on the desktop, far from the tool
 
-TEST(MainWindow, OneSessionOfButtonsTheBoxLinksKeysTheAboutBoxAndADragWithTheConfirmationCentredWhereItStands)
+TEST(MainWindow, OneSessionOfButtonsTheBoxLinksTheAboutBoxAndADragWithTheConfirmationCentredWhereItStands)
 {
     ToolSetup setup;
     setup.librarySettings = L"[Addresses]\r\nMoreTools=https://www.example.com/more-tools-of-this-run";
@@ -138,10 +137,7 @@ TEST(MainWindow, OneSessionOfButtonsTheBoxLinksKeysTheAboutBoxAndADragWithTheCon
         EXPECT_TRUE(ShowsPicture(GetDlgItem(panel, IDC_REPAIR), ticked ? 151 : 154)) << "ticked " << ticked;
     }
 
-    // Neither key may end anything; what follows is handled after them. A click on the empty panel
-    // between the repair button and "更多工具" asks nothing of the library.
-    SendKeys({VK_ESCAPE});
-    SendKeys({VK_RETURN});
+    // A click on the empty panel between the repair button and "更多工具" asks nothing of the library.
     SendClick(OnScreen(panel, POINT{200, 450}));
     const struct {
         int id;
@@ -162,8 +158,6 @@ TEST(MainWindow, OneSessionOfButtonsTheBoxLinksKeysTheAboutBoxAndADragWithTheCon
     EXPECT_EQ(JournalField(feedback[0], "tool"), "10060");
     EXPECT_EQ(JournalField(feedback[0], "version"), "1.5.21.423");
     EXPECT_EQ(JournalField(tool.JournalLines("OpenUrl")[0], "url"), "https://www.example.com/more-tools-of-this-run");
-    EXPECT_TRUE(IsWindowVisible(panel)) << "Esc or Enter closed the panel";
-    EXPECT_EQ(tool.FeedbackDialog(0), nullptr) << "Esc or Enter started closing the tool";
     // The version check ran once, seconds ago, and said nothing to the user.
     const auto checks = tool.JournalLines("GetToolIsNewVersion");
     ASSERT_EQ(checks.size(), 1u);

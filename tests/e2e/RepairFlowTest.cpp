@@ -45,7 +45,7 @@ TEST_P(RepairFlow, TheAgreementGatesTheRepairAndOnlyAConfirmedOneTurnsTheFeature
     SendClick(OnScreen(repair, POINT{5, 5}));  // inside the button, within its glow border
     EXPECT_EQ(tool.Prompt(1500), nullptr) << "a click in the button's margin opened a prompt";
 
-    // Each way out of the confirmation but OK changes nothing; Enter alone does nothing at all.
+    // Each way out of the confirmation but OK changes nothing.
     const std::vector<std::vector<WORD>> ways = {{}, {}, {VK_ESCAPE}, {VK_MENU, VK_F4}, {}};
     const int buttons[] = {IDC_PROMPT_CANCEL, IDC_CLOSE, 0, 0, IDC_PROMPT_OK};
     for (size_t way = 0; way < ways.size(); ++way) {
@@ -54,8 +54,6 @@ TEST_P(RepairFlow, TheAgreementGatesTheRepairAndOnlyAConfirmedOneTurnsTheFeature
         ASSERT_NE(confirm, nullptr) << "no confirmation after the click on 一键修复";
         EXPECT_TRUE(FitsPromptLabel(confirm, kConfirmText, GetParam())) << "a line of the text is cut off";
         ExpectPromptButtons(confirm, GetParam(), 166, 157);
-        SendKeys({VK_RETURN});
-        EXPECT_EQ(tool.PromptSaying(kConfirmText, 500), confirm) << "Enter ended the confirmation";
         if (buttons[way] != 0) ClickControl(confirm, buttons[way]);
         else SendKeys(ways[way]);
         if (buttons[way] == IDC_PROMPT_OK) break;
@@ -74,7 +72,6 @@ TEST_P(RepairFlow, TheAgreementGatesTheRepairAndOnlyAConfirmedOneTurnsTheFeature
     ClickControl(question, IDC_PROMPT_CANCEL);  // "否"
     EXPECT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr; }));
     EXPECT_EQ(tool.WaitForExit(1000), -1) << "answering 否 must not end anything";
-    EXPECT_TRUE(tool.JournalLines("CustomerFeedbackEx").empty()) << "否 recorded a restart";
 }
 
 TEST(RepairFlowFailed, AFailedRepairSaysSoIsLoggedOnceAndTheMainWindowIgnoresClicksMeanwhile)

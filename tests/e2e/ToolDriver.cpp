@@ -156,10 +156,18 @@ CHandle ToolRun::RunningChild() const
     CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
+    FILETIME toolStarted{}, unused{};
+    GetProcessTimes(m_process.Get(), &toolStarted, &unused, &unused, &unused);
     for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
          more = Process32NextW(snapshot.Get(), &entry)) {
-        if (entry.th32ParentProcessID == m_processId && entry.th32ProcessID != m_processId)
-            return CHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (entry.th32ParentProcessID != m_processId || entry.th32ProcessID == m_processId) continue;
+        CHandle child(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        // Wine hands out process ids again at once: one older than the tool is another process's child
+        // (the desktop's explorer, say).
+        FILETIME started{};
+        if (child && GetProcessTimes(child.Get(), &started, &unused, &unused, &unused) &&
+            CompareFileTime(&started, &toolStarted) >= 0)
+            return child;
     }
     return CHandle();
 }
