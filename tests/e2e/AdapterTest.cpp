@@ -19,7 +19,9 @@ const CString kClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968
 constexpr wchar_t kAmd[] = L"Advanced Micro Devices, Inc.";
 constexpr long kRestartNeeded = 3010;
 
-constexpr wchar_t kMakerKey[] = L"SOFTWARE\\Rapimend";  // where the tool keeps what the undo needs
+// Where the tool keeps what the undo needs, under HKEY_LOCAL_MACHINE\SOFTWARE.
+constexpr wchar_t kMakerName[] = L"Rapimend";
+const CString kMakerKey = CString(L"SOFTWARE\\") + kMakerName;
 
 bool RegKeyExists(HKEY root, const CString& path)
 {
@@ -32,7 +34,9 @@ void ForgetRepairs()
 {
     RemoveTree(RepairBackupPath());
     CreateDirectoryW(RepairBackupPath().substr(0, RepairBackupPath().rfind(L'\\')).c_str(), nullptr);
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kMakerKey);
+    CRegKey software;  // the 64-bit view the tool writes, also from the 32-bit build of this test
+    if (software.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE", KEY_ALL_ACCESS | KEY_WOW64_64KEY) == ERROR_SUCCESS)
+        RegDeleteTreeW(software.Get(), kMakerName);
 }
 
 // A well-formed backup file as the tool writes it, asking for 2 under 0000, put in the log folder
