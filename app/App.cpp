@@ -71,14 +71,14 @@ BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
         m_nExitCode = *exitCode;
         return FALSE;
     }
+    // Every way out before the main window has shown is a failure, but for a second start.
+    m_nExitCode = 1;
     // Nobody could answer a window where nobody sees it (a deployment tool running the program as
     // SYSTEM): end at once, and say in the log what such a tool should ask for.
     if (!HasVisibleDesktop()) {
         LogNote(L"没有可供显示窗口的桌面（例如以 SYSTEM 帐户运行），工具未运行；部署时请使用 /quiet 参数");
-        m_nExitCode = 1;
         return FALSE;
     }
-    m_nExitCode = 1;
     const CGdiplusSession gdiplus;
     // Without GDI+ no window of the tool can draw itself: end rather than run invisibly.
     if (!gdiplus.IsStarted()) return FALSE;

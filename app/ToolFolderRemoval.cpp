@@ -26,12 +26,17 @@ std::vector<CString> ToolFilesBeside(const CString& programPath)
             folder + L"\\" + kReadMeName};
 }
 
-// A file of its own name, neither a folder nor a link of any kind: the only thing a deletion may touch.
-bool IsPlainFile(const CString& path)
+// Attributes of a file of its own name, neither a folder nor a link of any kind: the only thing a
+// deletion may touch.
+bool IsPlainFile(DWORD attributes)
 {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&
            !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+bool IsPlainFile(const CString& path)
+{
+    return IsPlainFile(GetFileAttributesW(path.c_str()));
 }
 
 // A folder the removal may take away once it is empty: not a junction or mount point, whose
@@ -51,7 +56,7 @@ bool DeleteToolFile(const CString& path)
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
     // Read-only, as some unpackers and copies from a disc leave it.
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    return IsPlainFile(path) && (attributes & FILE_ATTRIBUTE_READONLY) &&
+    return IsPlainFile(attributes) && (attributes & FILE_ATTRIBUTE_READONLY) &&
            SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) && DeleteFileW(path.c_str());
 }
 

@@ -138,11 +138,8 @@ RepairOutcome CFlashScreenRepair::Repair(bool writeWhenOff, CString& failure)
     for (const BackupEntry& old : record)
         if (ReadPsrValue(old.instance).kind != PsrValue::NoKey) kept.push_back(old);
     if (!allOff)
-        for (const BackupEntry& entry : before) {
-            bool recorded = false;
-            for (const BackupEntry& old : kept) recorded |= old.instance == entry.instance;
-            if (!recorded) kept.push_back(entry);
-        }
+        for (const BackupEntry& entry : before)
+            if (!RecordsInstance(kept, entry.instance)) kept.push_back(entry);
     if ((kept.size() != record.size() || !allOff) && !SaveRecord(kept, failure)) return RepairOutcome::Failed;
 
     bool repaired = true;

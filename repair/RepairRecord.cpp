@@ -1,5 +1,6 @@
 #include "repair/RepairRecord.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/RegKey.h"
@@ -39,6 +40,12 @@ bool RemoveRecord()
 }
 
 }  // namespace
+
+bool RecordsInstance(const std::vector<BackupEntry>& entries, const CString& instance)
+{
+    return std::any_of(entries.begin(), entries.end(),
+                       [&](const BackupEntry& entry) { return entry.instance == instance; });
+}
 
 RecordFound ReadRepairRecord(std::vector<BackupEntry>& entries)
 {
@@ -89,10 +96,9 @@ bool SaveRepairRecord(const std::vector<BackupEntry>& entries)
                                  reinterpret_cast<const BYTE*>(kNoValueMark), sizeof kNoValueMark);
         if (result != ERROR_SUCCESS) return false;
     }
-    for (const BackupEntry& gone : old) {
-        bool kept = false;
-        for (const BackupEntry& entry : entries) kept |= entry.instance == gone.instance;
-        if (!kept && RegDeleteValueW(record.Get(), gone.instance.c_str()) != ERROR_SUCCESS) return false;
-    }
+    for (const BackupEntry& gone : old)
+        if (!RecordsInstance(entries, gone.instance) &&
+            RegDeleteValueW(record.Get(), gone.instance.c_str()) != ERROR_SUCCESS)
+            return false;
     return true;
 }

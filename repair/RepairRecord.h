@@ -13,6 +13,9 @@ struct BackupEntry {
     PsrValue previous;  // a Dword, or Missing for "no value"
 };
 
+// Whether `entries` hold a state for `instance`.
+bool RecordsInstance(const std::vector<BackupEntry>& entries, const CString& instance);
+
 enum class RecordFound {
     Missing,  // no record: nothing to undo
     Invalid,  // there, but holding what the tool never writes; nothing in it is used
