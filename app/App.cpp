@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/SingleRun.h"
 #include "app/ToolFolderRemoval.h"
+#include "controls/PngResource.h"
 #include "dialogs/PromptDlg.h"
 #include "framework/Gdiplus.h"
 #include "mainwnd/MainWindow.h"
@@ -89,6 +90,8 @@ BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
         return FALSE;
     }
     StartCommonControls();
+    // The main window's pictures are decoded beside the making of its windows; it ends before GDI+.
+    const CPictureWarmUp warmUp(MainWindowPictures());
     CWinApp::InitInstance();
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
 

@@ -48,16 +48,42 @@ BenchProgram::~BenchProgram()
     WaitForSingleObject(m_process.Get(), 10000);
 }
 
+namespace {
+HWND VisibleWindowOf(DWORD processId, const std::function<bool(HWND)>& matches)
+{
+    Search search{processId, &matches, nullptr};
+    EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+}  // namespace
+
 HWND BenchProgram::WaitForWindow(const std::function<bool(HWND)>& matches, DWORD timeoutMs) const
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (m_process) {
-        Search search{m_id, &matches, nullptr};
-        EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
+        if (const HWND found = VisibleWindowOf(m_id, matches)) return found;
         if (WaitForSingleObject(m_process.Get(), 1) != WAIT_TIMEOUT || GetTickCount64() >= deadline) break;
     }
     return nullptr;
+}
+
+WaitingLoad::WaitingLoad() : m_thread(CreateThread(nullptr, 0, &WaitingLoad::Look, this, 0, nullptr)) {}
+
+WaitingLoad::~WaitingLoad()
+{
+    m_stop = true;
+    if (m_thread) WaitForSingleObject(m_thread.Get(), INFINITE);
+}
+
+DWORD WINAPI WaitingLoad::Look(LPVOID self)
+{
+    // This program's own windows: it has none, as the measured program has none yet that matches.
+    const std::function<bool(HWND)> never = [](HWND) { return false; };
+    while (!static_cast<WaitingLoad*>(self)->m_stop) {
+        VisibleWindowOf(GetCurrentProcessId(), never);
+        Sleep(1);
+    }
+    return 0;
 }
 
 bool IsMainPanel(HWND window)

@@ -3,6 +3,7 @@
 // they show (looked for about every millisecond), clicks given as the system's own input.
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 
 #include "framework/Handle.h"
@@ -25,6 +26,23 @@ public:
 private:
     CHandle m_process;
     DWORD m_id = 0;
+};
+
+// While it lives, a thread of its own looks for windows as WaitForWindow does, for one that never
+// comes: a baseline measured meanwhile pays the same load on the window server as a measured
+// program being waited for.
+class WaitingLoad {
+public:
+    WaitingLoad();
+    ~WaitingLoad();
+    WaitingLoad(const WaitingLoad&) = delete;
+    WaitingLoad& operator=(const WaitingLoad&) = delete;
+
+private:
+    static DWORD WINAPI Look(LPVOID self);
+
+    std::atomic<bool> m_stop{false};
+    CHandle m_thread;
 };
 
 // The tool's main panel: not layered, owned by a window that has no owner (a prompt's content is

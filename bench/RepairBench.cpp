@@ -3,7 +3,8 @@
 //
 // One repair: from the confirmation's OK (the click taken by the system) to the restart question
 // visible, against the floor: the same command through the same command runner in this process,
-// its read pacing included. Twenty repairs: how many handles the tool holds after the first repair
+// its read pacing included, while this program looks for windows as it does while it waits for the
+// tool's question. Twenty repairs: how many handles the tool holds after the first repair
 // and after the last (Wine reports no handle or GUI object counts for a process).
 // Usage: repair_bench.exe [repairs, default 20]
 #include <windows.h>
@@ -25,6 +26,8 @@ constexpr DWORD kWaitMs = 60000;
 
 double FloorRun()
 {
+    // Waited for as the tool's question is, so that both pay the same.
+    const WaitingLoad waiting;
     CString output;
     const double start = NowMs();
     return ExecuteCommand(RepairCommandFor(L"0000"), output) ? NowMs() - start : -1;

@@ -77,27 +77,35 @@ BOOL Decode(HINSTANCE module, UINT nId, DecodedPng& decoded)
     return TRUE;
 }
 
-}  // namespace
-
-BOOL LoadPngResource(Gdiplus::Image** ppImage, UINT nId)
+// Each picture is decoded once: every prompt shows a dozen of them, and decoding takes Wine a
+// millisecond or two each. The cache holds plain pixels, no GDI+ object, so it may outlive GDI+;
+// the pixels stay until the process ends (the cache is never destroyed, not even by an exit while
+// a warm-up thread still fills it) and no image ever writes to them. Null when it cannot be had.
+const DecodedPng* DecodedPicture(UINT nId)
 {
-    if (ppImage == nullptr) return FALSE;
-    // Each picture is decoded once: every prompt shows a dozen of them, and decoding takes Wine a
-    // millisecond or two each. The cache holds plain pixels, no GDI+ object, so it may outlive
-    // GDI+; the pixels stay until the process ends and no image ever writes to them.
     static std::mutex guard;
-    static std::map<std::pair<HINSTANCE, UINT>, DecodedPng> decodedPictures;
+    static auto& decodedPictures = *new std::map<std::pair<HINSTANCE, UINT>, DecodedPng>;
     const std::lock_guard<std::mutex> lock(guard);
     const HINSTANCE module = AfxGetResourceHandle();
     auto found = decodedPictures.find({module, nId});
     if (found == decodedPictures.end()) {
         DecodedPng decoded;
-        if (!Decode(module, nId, decoded)) return FALSE;
+        if (!Decode(module, nId, decoded)) return nullptr;
         found = decodedPictures.emplace(std::make_pair(module, nId), std::move(decoded)).first;
     }
-    DecodedPng& picture = found->second;
+    return &found->second;
+}
+
+}  // namespace
+
+BOOL LoadPngResource(Gdiplus::Image** ppImage, UINT nId)
+{
+    if (ppImage == nullptr) return FALSE;
+    const DecodedPng* decoded = DecodedPicture(nId);
+    if (decoded == nullptr) return FALSE;
+    const DecodedPng& picture = *decoded;
     auto* image = new Gdiplus::Bitmap(static_cast<INT>(picture.width), static_cast<INT>(picture.height),
-                                      static_cast<INT>(picture.stride), picture.format, picture.pixels.data());
+                                      static_cast<INT>(picture.stride), picture.format, const_cast<BYTE*>(picture.pixels.data()));
     if (image->GetLastStatus() != Gdiplus::Ok) {
         delete image;
         return FALSE;
@@ -117,4 +125,20 @@ BOOL LoadPngResource(std::unique_ptr<Gdiplus::Image>& image, UINT nId)
 bool HasPngResource(UINT nId)
 {
     return FindResourceW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nId), L"PNG") != nullptr;
+}
+
+CPictureWarmUp::CPictureWarmUp(std::vector<UINT> ids)
+    : m_ids(std::move(ids)), m_thread(CreateThread(nullptr, 0, &CPictureWarmUp::Decode, this, 0, nullptr))
+{
+}
+
+CPictureWarmUp::~CPictureWarmUp()
+{
+    if (m_thread) WaitForSingleObject(m_thread.Get(), INFINITE);
+}
+
+DWORD WINAPI CPictureWarmUp::Decode(LPVOID self)
+{
+    for (const UINT id : static_cast<CPictureWarmUp*>(self)->m_ids) DecodedPicture(id);
+    return 0;
 }

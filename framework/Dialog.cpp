@@ -125,23 +125,46 @@ std::vector<HWND> EnabledWindowsOwnedWith(HWND owner)
     return ThreadWindowsWhere(family, [](HWND hwnd) { return ::IsWindowEnabled(hwnd) != FALSE; });
 }
 
+BOOL CDialog::PrepareModal()
+{
+    if (m_hWnd != nullptr) return m_bPrepared;
+    m_hModalOwner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
+    m_bPrepared = true;
+    if (CreateFromTemplate(m_hModalOwner) && m_hWnd != nullptr) return TRUE;
+    m_bPrepared = false;
+    return FALSE;
+}
+
 INT_PTR CDialog::DoModal()
 {
-    m_hModalOwner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
-    // The whole family goes disabled: a window pair's content beside its shell, too.
+    if (!m_bPrepared || m_hWnd == nullptr)
+        m_hModalOwner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
+    // The whole family goes disabled: a window pair's content beside its shell, too; but not this
+    // dialog's own windows when they were made ahead.
     m_disabledByModal = EnabledWindowsOwnedWith(m_hModalOwner);
+    if (m_hWnd != nullptr) {
+        const auto own = [this](HWND hwnd) {
+            for (HWND up = hwnd; up != nullptr; up = ::GetWindow(up, GW_OWNER))
+                if (up == m_hWnd) return true;
+            return false;
+        };
+        m_disabledByModal.erase(std::remove_if(m_disabledByModal.begin(), m_disabledByModal.end(), own),
+                                m_disabledByModal.end());
+    }
     for (HWND hwnd : m_disabledByModal) ::EnableWindow(hwnd, FALSE);
 
     m_bModal = true;
     m_bEndModal = false;
     m_nModalResult = -1;
-    if (CreateFromTemplate(m_hModalOwner) && m_hWnd != nullptr && !m_bEndModal) {
-        ShowWindow(SW_SHOWNORMAL);
+    if ((m_hWnd != nullptr || CreateFromTemplate(m_hModalOwner)) && m_hWnd != nullptr && !m_bEndModal) {
+        m_bPrepared = false;
+        ShowModalWindow();
         RunModalLoop();
     }
     LeaveModalState();
     if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
     m_bModal = false;
+    m_bPrepared = false;
     m_hModalOwner = nullptr;
     return m_nModalResult;
 }

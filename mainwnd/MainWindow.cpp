@@ -9,6 +9,13 @@
 // scale it reads from the screen.
 const PairLayout kMainPairLayout = {IDD_MAIN_SHELL, IDB_MAIN_FRAME, {410, 611}, {5, 4, 5, 7}, true, FALSE, true};
 
+std::vector<UINT> MainWindowPictures()
+{
+    // The frame, the panel, the agreement box, ×, –, 一键修复 (disabled until the box is ticked, then
+    // as it is) and 更多工具.
+    return {IDB_MAIN_FRAME, IDB_MAIN_BACKGROUND, IDB_CHECK_STRIP, 141, 147, 154, 151, 192};
+}
+
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 CRapimendPalluxAMDFlashScreenRepairDlg::CRapimendPalluxAMDFlashScreenRepairDlg(CWnd* parent)

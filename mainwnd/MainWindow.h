@@ -5,6 +5,9 @@
 
 extern const PairLayout kMainPairLayout;
 
+// The pictures of the main window's first look, in the order it shows them.
+std::vector<UINT> MainWindowPictures();
+
 class CRapimendPalluxAMDFlashScreenRepairDlg : public CLayeredShellDlg {
 public:
     explicit CRapimendPalluxAMDFlashScreenRepairDlg(CWnd* parent = nullptr);

@@ -84,14 +84,26 @@ LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
+void CLayeredContentDlg::TakeStartPlace()
+{
+    if (!m_rcStart.IsRectEmpty()) MoveWindow(m_rcStart, FALSE);
+}
+
 BOOL CLayeredContentDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    TakeStartPlace();
     if (EnsureBackground()) {
         LayoutControls(TRUE);
         m_bInitialized = TRUE;
     }
-    return TRUE;
+    return !m_bMadeAhead;
+}
+
+void CLayeredContentDlg::ShowMadeAhead()
+{
+    m_uiState = InitialUiState();
+    ShowWindow(SW_SHOW);
 }
 
 void CLayeredContentDlg::OnCloseRequest()
@@ -208,18 +220,25 @@ BOOL CLayeredShellDlg::OnInitDialog()
 
     m_pContentDlg = CreateContent();
     m_pContentDlg->m_fScale = m_fScale;
-    if (!m_pContentDlg->Create(m_pContentDlg->TemplateId(), this)) return OnFrameFailed();
-
-    // Placing the content moves it; while it leads, the shell follows it to its place.
+    m_pContentDlg->m_bMadeAhead = IsPrepared();
+    // The content takes its place before it lays itself out; placing it moves it, and while it
+    // leads, the shell follows it to its place.
     const RECT& in = m_layout.insets;
-    m_pContentDlg->MoveWindow(Trunc(target.left + in.left * s), Trunc(target.top + in.top * s),
-                              Trunc(target.Width() - (in.left + in.right) * s),
-                              Trunc(target.Height() - (in.top + in.bottom) * s), TRUE);
-    // The shell shows first and its content after it: shown the other way round, Wine's display
-    // driver can later stack the layered shell above the content it owns.
+    const int left = Trunc(target.left + in.left * s), top = Trunc(target.top + in.top * s);
+    m_pContentDlg->m_rcStart = CRect(left, top, left + Trunc(target.Width() - (in.left + in.right) * s),
+                                     top + Trunc(target.Height() - (in.top + in.bottom) * s));
+    if (!m_pContentDlg->Create(m_pContentDlg->TemplateId(), this)) return OnFrameFailed();
+    // DoModal shows the pair, at once or, for one made ahead, when it runs it; until then the
+    // keyboard stays where it is.
+    return !IsPrepared();
+}
+
+void CLayeredShellDlg::ShowModalWindow()
+{
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
-    m_pContentDlg->ShowWindow(SW_SHOW);
-    return TRUE;
+    if (m_pContentDlg == nullptr || m_pContentDlg->m_hWnd == nullptr) return;
+    if (m_pContentDlg->m_bMadeAhead) m_pContentDlg->ShowMadeAhead();
+    else m_pContentDlg->ShowWindow(SW_SHOW);
 }
 
 BOOL CLayeredShellDlg::OnFrameFailed()

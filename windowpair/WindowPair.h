@@ -31,6 +31,13 @@ public:
 
     float m_fScale = 1.0f;
     BOOL m_bInCaption;
+    // Where the shell places the panel (screen pixels); empty: where its template puts it.
+    CRect m_rcStart;
+    // Made ahead of being shown: the panel takes no focus until it shows, so the keyboard stays
+    // with the window the user sees.
+    bool m_bMadeAhead = false;
+    // Shows the panel made ahead with the keyboard cues a panel opened now would have.
+    void ShowMadeAhead();
 
     // The keyboard in a panel: Enter presses the focused button or link, Space the focused link
     // (a button presses itself), Tab and the arrow keys show where the keyboard is.
@@ -41,6 +48,9 @@ protected:
     // out again at every WM_SIZE from then on.
     BOOL OnInitDialog() override;
     virtual void LayoutControls(BOOL /*bFirst*/) {}
+    // Moves the panel to the place its shell chose before anything is laid out: laid out at the
+    // template's size first, every control would be placed twice.
+    void TakeStartPlace();
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // The background picture, loaded on first use; FALSE when it cannot be had.
     BOOL EnsureBackground();
@@ -107,6 +117,9 @@ protected:
     virtual std::unique_ptr<CLayeredContentDlg> CreateContent() = 0;
     // What a pair adds right after the base initialisation, before its frame is drawn.
     virtual void OnInitShell() {}
+    // The shell first, then its content: shown the other way round, Wine's display driver can
+    // later stack the layered shell above the content it owns.
+    void ShowModalWindow() override;
 
     std::unique_ptr<Gdiplus::Image> m_pImgShadow;
     std::unique_ptr<CLayeredContentDlg> m_pContentDlg;
