@@ -44,13 +44,13 @@ BOOL CPalluxAMDFlashScreenRepairDlg::OnInitDialog()
     CDialog::OnInitDialog();
     TakeStartPlace();
     SetWindowText(kToolTitle);
-    if (!EnsureBackground()) return TRUE;
+    if (!EnsureBackground()) return FALSE;
     RunStartupChecks();
     LayoutControls(TRUE);
     SetTimer(kLinkHoverTimer, 100);
     SetTimer(kVersionCheckTimer, 100);
     m_bInitialized = TRUE;
-    return TRUE;
+    return FALSE;  // the keyboard comes when the panel shows
 }
 
 void CPalluxAMDFlashScreenRepairDlg::DoDataExchange(CDataExchange* pDX)

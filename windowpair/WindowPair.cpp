@@ -97,10 +97,10 @@ BOOL CLayeredContentDlg::OnInitDialog()
         LayoutControls(TRUE);
         m_bInitialized = TRUE;
     }
-    return !m_bMadeAhead;
+    return FALSE;
 }
 
-void CLayeredContentDlg::ShowMadeAhead()
+void CLayeredContentDlg::ShowPanel()
 {
     m_uiState = InitialUiState();
     ShowWindow(SW_SHOW);
@@ -220,7 +220,6 @@ BOOL CLayeredShellDlg::OnInitDialog()
 
     m_pContentDlg = CreateContent();
     m_pContentDlg->m_fScale = m_fScale;
-    m_pContentDlg->m_bMadeAhead = IsPrepared();
     // The content takes its place before it lays itself out; placing it moves it, and while it
     // leads, the shell follows it to its place.
     const RECT& in = m_layout.insets;
@@ -228,17 +227,16 @@ BOOL CLayeredShellDlg::OnInitDialog()
     m_pContentDlg->m_rcStart = CRect(left, top, left + Trunc(target.Width() - (in.left + in.right) * s),
                                      top + Trunc(target.Height() - (in.top + in.bottom) * s));
     if (!m_pContentDlg->Create(m_pContentDlg->TemplateId(), this)) return OnFrameFailed();
-    // DoModal shows the pair, at once or, for one made ahead, when it runs it; until then the
-    // keyboard stays where it is.
-    return !IsPrepared();
+    // DoModal shows the pair, at once or, for one made ahead, when it runs it; the keyboard comes
+    // with it.
+    return FALSE;
 }
 
 void CLayeredShellDlg::ShowModalWindow()
 {
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     if (m_pContentDlg == nullptr || m_pContentDlg->m_hWnd == nullptr) return;
-    if (m_pContentDlg->m_bMadeAhead) m_pContentDlg->ShowMadeAhead();
-    else m_pContentDlg->ShowWindow(SW_SHOW);
+    m_pContentDlg->ShowPanel();
 }
 
 BOOL CLayeredShellDlg::OnFrameFailed()

@@ -33,11 +33,10 @@ public:
     BOOL m_bInCaption;
     // Where the shell places the panel (screen pixels); empty: where its template puts it.
     CRect m_rcStart;
-    // Made ahead of being shown: the panel takes no focus until it shows, so the keyboard stays
-    // with the window the user sees.
-    bool m_bMadeAhead = false;
-    // Shows the panel made ahead with the keyboard cues a panel opened now would have.
-    void ShowMadeAhead();
+    // Shows the panel, with the keyboard cues a panel opened now has; it takes the keyboard now.
+    // A panel takes no focus while it is made hidden: the keyboard stays with the window the user
+    // sees, and Wine would make the hidden window the active one.
+    void ShowPanel();
 
     // The keyboard in a panel: Enter presses the focused button or link, Space the focused link
     // (a button presses itself), Tab and the arrow keys show where the keyboard is.
