@@ -50,16 +50,6 @@ std::string PlantBackupFile()
     return bytes;
 }
 
-// The exit code of `process` once it has ended, or -1 when it is still running after `timeoutMs`
-// (and it is ended, so that nothing it holds outlasts the test).
-long ExitCodeWithin(const CHandle& process, DWORD timeoutMs)
-{
-    DWORD exitCode = DWORD(-1);
-    if (WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &exitCode);
-    else TerminateProcess(process.Get(), exitCode);
-    return long(exitCode);
-}
-
 bool OutputSays(const std::string& output, const wchar_t* text)
 {
     return output.find(CodePageFromWide(936, text)) != std::string::npos;

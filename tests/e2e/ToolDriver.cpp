@@ -100,15 +100,13 @@ long ToolRun::RunCommandLine(const CString& arguments, std::string* output) cons
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     const CHandle process = StartProgram(m_folder + L"\\" + kTool, arguments, writer.Get());
     writer.Close();
-    DWORD exitCode = DWORD(-1);
-    if (process && WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) TerminateProcess(process.Get(), DWORD(-1));
-    if (process) GetExitCodeProcess(process.Get(), &exitCode);
+    const long exitCode = process ? ExitCodeWithin(process, 60000) : -1;
     std::string text;
     char buffer[4096];
     DWORD got = 0;
     while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
     if (output != nullptr) *output = text;
-    return long(exitCode);
+    return exitCode;
 }
 
 ToolRun::~ToolRun()

@@ -136,11 +136,7 @@ TEST_P(LogSinks, ThreeProcessesOnOneFileUnderTwoSpellingsRotateAndLoseNothing)
         ASSERT_TRUE(children.back());
     }
     SetEvent(start.Get());
-    for (const CHandle& child : children) {
-        DWORD code = 1;
-        ASSERT_EQ(WaitForSingleObject(child.Get(), 50000), WAIT_OBJECT_0);
-        EXPECT_TRUE(GetExitCodeProcess(child.Get(), &code) && code == 0);
-    }
+    for (const CHandle& child : children) ASSERT_EQ(ExitCodeWithin(child, 50000), 0);
 
     EXPECT_GT(ReadBytes(folder / L"test.txtbak").size(), size_t(kMaxSize));
     EXPECT_LE(ReadBytes(folder / L"test.txt").size(), size_t(kMaxSize));
