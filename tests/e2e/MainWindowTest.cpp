@@ -1,7 +1,7 @@
-// The main window as a user meets it: where it opens on the work area and where its controls sit at
-// 96, 120 and 144 DPI; then one session: the images of its buttons and box under the real mouse, the
-// links and what they ask of the companion library, the about box and a drag, with a prompt centred
-// over the window where it now stands.
+// The main window as a user meets it: where it opens on the work area, where its controls sit and the
+// focus cue Tab brings at 96, 120 and 144 DPI; then one session: the images of its buttons and box
+// under the real mouse, the links and what they ask of the companion library, the about box and a
+// drag, with a prompt centred over the window where it now stands.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -67,9 +67,9 @@ const Layout kLayouts[] = {
     {144, 0, 73, {575, 863}, {530, 0, 567, 48}, {83, 345, 491, 467}, 11, 36, 826, 854},
 };
 
-class MainWindowLayout : public testing::TestWithParam<Layout> {};
+class MainWindowAtScale : public testing::TestWithParam<Layout> {};
 
-TEST_P(MainWindowLayout, ItOpensOnTheWorkAreaWithItsControlsWhereTheScaleSays)
+TEST_P(MainWindowAtScale, ItOpensOnTheWorkAreaWithItsControlsWhereTheScaleSaysAndShowsTheFocusCueAfterTab)
 {
     const Layout& want = GetParam();
     std::optional<StandInTaskbar> taskbar;
@@ -89,12 +89,31 @@ TEST_P(MainWindowLayout, ItOpensOnTheWorkAreaWithItsControlsWhereTheScaleSays)
     EXPECT_EQ(ControlRect(panel, IDC_CLOSE), want.close);
     EXPECT_EQ(ControlRect(panel, IDC_REPAIR), want.repair);
     EXPECT_EQ(ControlRect(panel, IDC_AGREE), CRect(want.boxLeft, want.boxTop, want.boxRight + 2 * n, want.boxBottom));
+
+    SendMouseTo(kAway);
+    ASSERT_TRUE(FocusComesTo(panel, IDC_REPAIR));
+    const int ids[] = {IDC_REPAIR, IDC_MORE_TOOLS};
+    const CRect areas[] = {ClientRectOnScreen(GetDlgItem(panel, ids[0])),
+                           ClientRectOnScreen(GetDlgItem(panel, ids[1]))};
+    const Pixels atStart[] = {CaptureScreen(areas[0]), CaptureScreen(areas[1])};
+    const auto unchanged = [&](int i) { return MatchShare(CaptureScreen(areas[i]), atStart[i], 0); };
+    // Tab, then Shift+Tab: the control reached shows a cue a user can see (at least a quarter of the
+    // dots of a ring around it change), the one left looks as it did at start. So 一键修复, which had
+    // the focus at start, showed no cue then.
+    for (const int reached : {1, 0}) {
+        SendKeys(reached == 1 ? std::vector<WORD>{VK_TAB} : std::vector<WORD>{VK_SHIFT, VK_TAB});
+        ASSERT_TRUE(FocusComesTo(panel, ids[reached]));
+        const CRect& area = areas[reached];
+        const double ringShare = (area.Width() + area.Height()) / 2.0 / (area.Width() * area.Height());
+        EXPECT_TRUE(WaitUntil([&] { return unchanged(reached) <= 1.0 - ringShare; }, 2000))
+            << "control " << ids[reached] << " has the focus and does not show it";
+        EXPECT_TRUE(WaitUntil([&] { return unchanged(1 - reached) == 1.0; }, 2000))
+            << "control " << ids[1 - reached] << " looks other than at start";
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowLayout, testing::ValuesIn(kLayouts),
+INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowAtScale, testing::ValuesIn(kLayouts),
                          [](const testing::TestParamInfo<Layout>& info) { return std::to_string(info.param.dpi); });
-
-const POINT kAway = {5, 5};  // on the desktop, far from the tool
 
 TEST(MainWindow, OneSessionOfButtonsTheBoxLinksTheAboutBoxAndADragWithTheConfirmationCentredWhereItStands)
 {

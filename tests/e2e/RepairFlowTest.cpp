@@ -17,7 +17,7 @@ void ExpectPromptButtons(HWND prompt, DWORD dpi, UINT ok, UINT cancel)
     const SIZE expected = dpi == 96 ? SIZE{336, 156} : dpi == 120 ? SIZE{403, 187} : SIZE{483, 224};
     EXPECT_EQ(frame, CRect(frame.left, frame.top, frame.left + expected.cx, frame.top + expected.cy));
     if (dpi != 96) return;
-    SendMouseTo(POINT{5, 5});  // away, so that neither button is hovered
+    SendMouseTo(kAway);  // so that neither button is hovered
     EXPECT_TRUE(ShowsPicture(GetDlgItem(prompt, IDC_PROMPT_OK), ok)) << "OK shows not image " << ok;
     EXPECT_TRUE(ShowsPicture(GetDlgItem(prompt, IDC_PROMPT_CANCEL), cancel)) << "Cancel shows not image " << cancel;
 }

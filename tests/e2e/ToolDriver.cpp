@@ -208,6 +208,14 @@ bool FitsPromptLabel(HWND prompt, const wchar_t* text, DWORD dpi)
     return needed.cx <= label.Width() && needed.cy <= label.Height();
 }
 
+bool FocusComesTo(HWND dialog, int id)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    return WaitUntil([&] { return GetGUIThreadInfo(thread, &info) && info.hwndFocus == GetDlgItem(dialog, id); }, 3000);
+}
+
 std::string JournalField(const std::string& line, const char* name)
 {
     const std::string key = std::string("\t") + name + "=";

@@ -19,6 +19,8 @@ inline constexpr wchar_t kFailedText[] = L"屏闪修复失败！";
 inline constexpr wchar_t kRestartRefused[] = L"重启失败，请手动重新启动电脑。";
 inline constexpr wchar_t kTool[] = L"RapimendPalluxAMDFlashScreenRepair.exe";
 inline constexpr wchar_t kCompanion[] = L"QueltoFeedbackInformation.dll";
+// A point on the desktop, off every control of the tool.
+inline constexpr POINT kAway = {5, 5};
 
 struct ToolSetup {
     CString program = kTool;       // which built program to copy
@@ -96,6 +98,9 @@ private:
     CHandle m_process;
     DWORD m_processId = 0;
 };
+
+// Whether the keyboard focus of `dialog`'s thread comes to its control `id`.
+bool FocusComesTo(HWND dialog, int id);
 
 // The value of field `name` in a journal line ("" when the line has none).
 std::string JournalField(const std::string& line, const char* name);
