@@ -298,6 +298,7 @@ TEST(UndoInTheWindow, TheRepairGoesToTheAmdAdapterAndTheSystemMenuUndoesItWhileT
     HWND about = ChooseLastSystemMenuItem(tool, [](HWND window) { return TextOf(window).find(L"关于") == 0; });
     ASSERT_NE(about, nullptr) << "the last item of the system menu is not About";
     ClickControl(about, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "the about box stayed";
     PostMessageW(ToolRun::ShellOf(panel), WM_SYSCOMMAND, IDM_UNDO_REPAIR, 0);
     EXPECT_EQ(tool.Prompt(1500), nullptr) << "an undo without a backup asked";
     EXPECT_EQ(RepairValue(L"0001"), 3);
