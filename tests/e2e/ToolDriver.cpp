@@ -67,8 +67,8 @@ ToolRun::ToolRun(const ToolSetup& setup)
             if (!CopyFileW((built + L"\\" + from).c_str(), (m_folder + L"\\" + to).c_str(), FALSE))
                 throw std::runtime_error("a built file is missing");
         if (setup.withLibrary) {
-            const CString settings = L"[Library]\r\nOpenPages=0\r\n" + setup.libraryKeys + L"\r\n[Journal]\r\nPath=" +
-                                     JournalPath() + L"\r\n" + setup.librarySettings + L"\r\n";
+            const CString settings = L"[Journal]\r\nPath=" + JournalPath() + L"\r\n[Library]\r\nOpenPages=0\r\n" +
+                                     setup.librarySettings + L"\r\n";
             // UTF-16 with its mark, so any folder name reads back whole.
             std::string bytes = "\xFF\xFE";
             bytes.append(reinterpret_cast<const char*>(settings.data()), settings.size() * sizeof(wchar_t));

@@ -28,8 +28,7 @@ struct ToolSetup {
     CString folderName = L"tool";  // the scratch folder the tool is started from
     bool withLibrary = true;       // copy the reference companion library beside it
     CString library = kCompanion;  // which built library, relative to the build's folder
-    CString libraryKeys;           // extra lines of the settings' [Library] section
-    CString librarySettings;       // extra lines of the library's settings file
+    CString librarySettings;       // more lines of its settings, in its [Library] section unless they name another
     std::vector<std::pair<CString, CString>> besideIt;  // more built files to copy: from, to
     DWORD dpi = 96;
     const wchar_t* windowsVersion = nullptr;  // Wine's version for the tool alone ("win7", "win81")
