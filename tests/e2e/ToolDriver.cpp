@@ -54,6 +54,7 @@ bool MapDrive(wchar_t letter, const wchar_t* folder)
 ToolRun::ToolRun(const ToolSetup& setup)
     : m_windowsVersion(kTool, L"", L"Version", setup.windowsVersion)
 {
+    SetProcessDPIAware();  // window geometry in real pixels at any screen DPI
     SetScreenDpi(setup.dpi);
     CString program = setup.startAt;
     if (program.empty()) {
