@@ -202,13 +202,6 @@ SIZE TextExtent(const wchar_t* text, DWORD dpi, int wrapWidth)
     return SIZE{room.right - room.left, room.bottom - room.top};
 }
 
-bool FitsPromptLabel(HWND prompt, const wchar_t* text, DWORD dpi)
-{
-    const CRect label = ControlRect(prompt, IDC_PROMPT_TEXT);
-    const SIZE needed = TextExtent(text, dpi, label.Width());
-    return needed.cx <= label.Width() && needed.cy <= label.Height();
-}
-
 bool FocusComesTo(HWND dialog, int id)
 {
     GUITHREADINFO info{};

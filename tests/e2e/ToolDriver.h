@@ -107,5 +107,3 @@ std::string JournalField(const std::string& line, const char* name);
 // The room `text` takes in the tool's dialog font ("宋体" at 10 points) at `dpi`: on one line, or
 // wrapped at `wrapWidth` as the prompts wrap it.
 SIZE TextExtent(const wchar_t* text, DWORD dpi, int wrapWidth = 0);
-// Whether `text` fits the text label of prompt `prompt` whole at `dpi`: no line cut off.
-bool FitsPromptLabel(HWND prompt, const wchar_t* text, DWORD dpi);
