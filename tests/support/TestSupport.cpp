@@ -149,14 +149,6 @@ CString LoadedModule(DWORD processId, const wchar_t* name)
     return CString();
 }
 
-CString ExecutableFolder()
-{
-    wchar_t buffer[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    CString path(buffer, length);
-    return path.substr(0, path.find_last_of(L'\\'));
-}
-
 CHandle StartProgram(const CString& path, const CString& arguments, HANDLE output, const wchar_t* desktop)
 {
     CString commandLine = L"\"" + path + L"\" " + arguments;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Handle.h"
+#include "framework/Paths.h"
 #include "framework/String.h"
 
 // A fresh, empty folder under the temporary folder, removed with everything in it at the end.
@@ -62,7 +63,10 @@ void WriteBytes(const CString& path, const std::string& bytes);
 CString LoadedModule(DWORD processId, const wchar_t* name);
 
 // The folder of the running test executable, without a trailing backslash.
-CString ExecutableFolder();
+inline CString ExecutableFolder()
+{
+    return FolderOf(ProgramPath());
+}
 
 // Starts program `path` with `arguments` in the program's folder, its output going to `output` (an
 // inheritable handle) or nowhere, on `desktop` ("station\\desktop") or this one; an empty handle
