@@ -154,26 +154,19 @@ TEST(MainWindow, OneSessionOfButtonsTheBoxLinksAndADragWithTheConfirmationCentre
         EXPECT_TRUE(ShowsPicture(GetDlgItem(panel, IDC_REPAIR), ticked ? 151 : 154)) << "ticked " << ticked;
     }
 
-    // A click on the empty panel between the repair button and "更多工具" asks nothing of the library.
+    // A click on the empty panel between the repair button and "更多工具" asks nothing of the library,
+    // and each link asks for its own page once: a stray call shows as a second one in the end.
     SendClick(OnScreen(panel, POINT{200, 450}));
-    const struct {
-        int id;
-        const char* exportName;
-    } links[] = {{IDC_FEEDBACK_LINK, "FeedbackQuestion"},
-                 {IDC_AGREEMENT_LINK, "OpenUseAgreementUrl"},
-                 {IDC_MORE_TOOLS, "OpenUrl"}};
-    for (size_t clicked = 0; clicked < std::size(links); ++clicked) {
-        ClickControl(panel, links[clicked].id);
-        ASSERT_TRUE(WaitUntil([&] { return !tool.JournalLines(links[clicked].exportName).empty(); }))
-            << links[clicked].exportName << " not called";
-        for (size_t i = 0; i < std::size(links); ++i)
-            EXPECT_EQ(tool.JournalLines(links[i].exportName).size(), i <= clicked ? 1u : 0u)
-                << "after the click on control " << links[clicked].id << ": " << links[i].exportName;
+    const std::pair<int, const char*> links[] = {
+        {IDC_FEEDBACK_LINK, "FeedbackQuestion"}, {IDC_AGREEMENT_LINK, "OpenUseAgreementUrl"}, {IDC_MORE_TOOLS, "OpenUrl"}};
+    for (const auto& [id, exportName] : links) {
+        ClickControl(panel, id);
+        EXPECT_TRUE(WaitUntil([&] { return !tool.JournalLines(exportName).empty(); })) << exportName << " not called";
     }
-    const auto feedback = tool.JournalLines("FeedbackQuestion");
-    ASSERT_EQ(feedback.size(), 1u);
-    EXPECT_EQ(JournalField(feedback[0], "tool"), "10060");
-    EXPECT_EQ(JournalField(feedback[0], "version"), "1.5.21.423");
+    for (const auto& [id, exportName] : links) ASSERT_EQ(tool.JournalLines(exportName).size(), 1u) << exportName;
+    const std::string feedback = tool.JournalLines("FeedbackQuestion")[0];
+    EXPECT_EQ(JournalField(feedback, "tool"), "10060");
+    EXPECT_EQ(JournalField(feedback, "version"), "1.5.21.423");
     EXPECT_EQ(JournalField(tool.JournalLines("OpenUrl")[0], "url"), "https://www.example.com/more-tools-of-this-run");
     // The version check ran once, seconds ago (a notice would have kept the confirmation below away).
     EXPECT_EQ(tool.JournalLines("GetToolIsNewVersion").size(), 1u);
