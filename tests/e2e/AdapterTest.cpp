@@ -92,16 +92,20 @@ ToolSetup NotStarted()
 
 }  // namespace
 
-TEST(CommandLine, TheAmdAdapterAtTheSecondKeyIsRepairedReportedAndUndoneAndTheOtherLeftAsItWas)
+TEST(CommandLine, TheAmdAdaptersAreRepairedReportedAndUndoneAndAfterADriverReinstallNoOtherMakersKeyIsWritten)
 {
     ForgetRepairs();
     ToolRun tool(NotStarted());
     const std::vector<CString> files = tool.FolderContents();
-    const TestAdapter amd(L"0001", kAmd);
-    const TestAdapter ati(L"0002", L"ATI Technologies Inc.");  // older drivers' name; no value yet
+    std::optional<TestAdapter> amd(std::in_place, L"0001", kAmd);
+    std::optional<TestAdapter> ati(std::in_place, L"0002", L"ATI Technologies Inc.");  // older drivers' name; no value yet
     const TestAdapter misnamed(L"001", kAmd);  // not an instance key: never written
     SetRepairValue(1, L"0001");
     SetRepairValue(5, L"0000");
+    // 0000 (no AMD adapter), 0001, 0002 and 001; -1 for no value.
+    const auto values = [] {
+        return std::vector<long long>{RepairValue(L"0000"), RepairValue(L"0001"), RepairValue(L"0002"), RepairValue(L"001")};
+    };
     // The backup's name already leads to a user's file: writing the backup must not change it.
     const CString userFile = tool.Beside(L"notes.txt");
     WriteBytes(userFile, "mine");
@@ -113,10 +117,7 @@ TEST(CommandLine, TheAmdAdapterAtTheSecondKeyIsRepairedReportedAndUndoneAndTheOt
     EXPECT_EQ(output.find("\\0000"), std::string::npos) << "0000 is no AMD adapter: " << output;
 
     EXPECT_EQ(tool.RunCommandLine(L"/quiet"), kRestartNeeded);
-    EXPECT_EQ(RepairValue(L"0001"), 0);
-    EXPECT_EQ(RepairValue(L"0002"), 0);
-    EXPECT_EQ(RepairValue(L"0000"), 5) << "another adapter's key was written";
-    EXPECT_EQ(RepairValue(L"001"), -1) << "a key that is no instance was written";
+    EXPECT_EQ(values(), (std::vector<long long>{5, 0, 0, -1})) << "only the AMD adapters' instance keys are written";
     EXPECT_EQ(ReadBytes(userFile), "mine") << "the backup was written through a link";
     const std::string backup = ReadBytes(RepairBackupPath());
     const CString text(reinterpret_cast<const wchar_t*>(backup.data() + 2), (backup.size() - 2) / 2);
@@ -131,11 +132,20 @@ TEST(CommandLine, TheAmdAdapterAtTheSecondKeyIsRepairedReportedAndUndoneAndTheOt
     EXPECT_EQ(tool.RunCommandLine(L"/status", &output), 0) << output;
 
     EXPECT_EQ(tool.RunCommandLine(L"/Undo /quiet"), kRestartNeeded);
-    EXPECT_EQ(RepairValue(L"0001"), 1) << "the undo did not bring the old value back";
-    EXPECT_EQ(RepairValue(L"0002"), -1) << "the undo left a value where there was none";
-    EXPECT_EQ(RepairValue(L"0000"), 5);
+    EXPECT_EQ(values(), (std::vector<long long>{5, 1, -1, -1})) << "the undo brings back each old value, or none";
     EXPECT_EQ(GetFileAttributesW(RepairBackupPath().c_str()), INVALID_FILE_ATTRIBUTES) << "the backup stayed after it was restored";
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kMakerKey)) << "a key of the tool's stayed after the undo";
+
+    // Repaired again, then a driver reinstall takes 0001 away and gives 0002 to another maker's
+    // adapter: the undo drops the gone key, leaves the other maker's value and ends the record.
+    ASSERT_EQ(tool.RunCommandLine(L"/quiet"), kRestartNeeded);
+    amd.reset();
+    ati.emplace(L"0002", L"Intel Corporation");  // a key of its own, the value the repair left
+    SetRepairValue(0, L"0002");
+    EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo"), 0);
+    EXPECT_EQ(RepairValue(L"0002"), 0) << "the undo wrote into another adapter's key";
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kMakerKey)) << "the record stayed";
+    EXPECT_NE(ToolLog().find(CodePageFromWide(936, L"0001 注册表项已不存在")), std::string::npos);
 
     EXPECT_EQ(tool.FolderContents(), files) << "a command-line run changed the tool's folder";
     EXPECT_EQ(GetFileAttributesW(tool.JournalPath().c_str()), INVALID_FILE_ATTRIBUTES) << "a command-line run used the companion library";
@@ -167,25 +177,6 @@ TEST(CommandLine, WithoutAnAmdAdapterOnlyAFirstKeyNamingNoMakerIsTheTarget)
     ASSERT_EQ(records.size(), failures + 1);
     EXPECT_NE(records.back().find(L"未找到 AMD 显示适配器"), CString::npos) << records.back();
     EXPECT_EQ(RepairValue(L"0000"), 1);
-}
-
-TEST(CommandLine, AnUndoAfterADriverReinstallDropsTheGoneKeyAndWritesNoOtherMakersKey)
-{
-    ForgetRepairs();
-    ToolRun tool(NotStarted());
-    std::optional<TestAdapter> first(std::in_place, L"0001", kAmd);
-    std::optional<TestAdapter> second(std::in_place, L"0002", kAmd);
-    SetRepairValue(1, L"0001");
-    SetRepairValue(1, L"0002");
-    ASSERT_EQ(tool.RunCommandLine(L"/quiet"), kRestartNeeded);
-    // The reinstall took 0001 away, and 0002 now belongs to another maker's adapter.
-    first.reset();
-    second.emplace(L"0002", L"Intel Corporation");
-    SetRepairValue(0, L"0002");
-    EXPECT_EQ(tool.RunCommandLine(L"/quiet /undo"), 0);
-    EXPECT_EQ(RepairValue(L"0002"), 0) << "the undo wrote into another adapter's key";
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kMakerKey)) << "the record stayed";
-    EXPECT_NE(ToolLog().find(CodePageFromWide(936, L"0001 注册表项已不存在")), std::string::npos);
 }
 
 TEST(CommandLine, UsageUnknownArgumentsAnotherSystemAPlantedBackupAndAnUnseenStartChangeNothing)
