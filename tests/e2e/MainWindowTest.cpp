@@ -1,7 +1,7 @@
 // The main window as a user meets it: where it opens on the work area, where its controls sit and the
 // focus cue Tab brings at 96, 120 and 144 DPI; then one session: the images of its buttons and box
-// under the real mouse, the links and what they ask of the companion library and a drag, with a
-// prompt centred over the window where it now stands.
+// under the real mouse, the box gating the repair, the links and what they ask of the companion
+// library, and a drag, with a prompt centred over the window where it now stands.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -115,7 +115,7 @@ TEST_P(MainWindowAtScale, ItOpensOnTheWorkAreaWithItsControlsWhereTheScaleSaysAn
 INSTANTIATE_TEST_SUITE_P(Dpi, MainWindowAtScale, testing::ValuesIn(kLayouts),
                          [](const testing::TestParamInfo<Layout>& info) { return std::to_string(info.param.dpi); });
 
-TEST(MainWindow, OneSessionOfButtonsTheBoxLinksAndADragWithTheConfirmationCentredWhereItStands)
+TEST(MainWindow, OneSessionOfButtonsTheBoxGatingTheRepairLinksAndADragWithTheConfirmationCentredWhereItStands)
 {
     ToolSetup setup;
     setup.librarySettings = L"[Addresses]\r\nMoreTools=https://www.example.com/more-tools-of-this-run";
@@ -141,7 +141,8 @@ TEST(MainWindow, OneSessionOfButtonsTheBoxLinksAndADragWithTheConfirmationCentre
     EXPECT_EQ(tool.Prompt(1000), nullptr) << "a release away from 一键修复 repaired";
     EXPECT_EQ(tool.FeedbackDialog(0), nullptr) << "a release away from × closed";
 
-    // The box shows the strip's empty or ticked frame; unticked, 一键修复 shows its disabled image.
+    // The box shows the strip's empty or ticked frame; unticked, 一键修复 shows its disabled image and
+    // a click on it asks nothing within a second and a half, as long as a user waits for a reaction.
     const CRect box = ClientRectOnScreen(GetDlgItem(panel, IDC_AGREE));
     const RECT boxPart = {box.left, box.top + 2, box.left + 16, box.top + 18};
     const RECT emptyFrame = {0, 0, 16, 16}, tickedFrame = {16, 0, 32, 16};
@@ -152,6 +153,10 @@ TEST(MainWindow, OneSessionOfButtonsTheBoxLinksAndADragWithTheConfirmationCentre
             return MatchShare(CaptureScreen(boxPart), Picture(140, ticked ? &tickedFrame : &emptyFrame)) >= 0.99;
         }, 2000)) << "the box does not show the strip's frame, ticked " << ticked;
         EXPECT_TRUE(ShowsPicture(GetDlgItem(panel, IDC_REPAIR), ticked ? 151 : 154)) << "ticked " << ticked;
+        if (!ticked) {
+            ClickControl(panel, IDC_REPAIR);
+            EXPECT_EQ(tool.Prompt(1500), nullptr) << "a disabled 一键修复 opened a prompt";
+        }
     }
 
     // A click on the empty panel between the repair button and "更多工具" asks nothing of the library,
