@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "dialogs/ExecutePromptDlg.h"
+#include "framework/Gdiplus.h"
 #include "repair/RepairMessages.h"
 #include "support/TestSupport.h"
 #include "support/WindowProbe.h"
@@ -48,6 +49,7 @@ void CALLBACK EndWatched(HWND, UINT, UINT_PTR, DWORD)
 
 TEST(ProgressPrompt, EndsWithIdOkAndHidesAtOnceWhenTheWorkSaysSoHoweverEarly)
 {
+    const CGdiplusSession gdiplus;  // the prompt draws with it, as in the tool
     Forwarder forwarder;
     const size_t ownWindows = VisibleWindows(GetCurrentProcessId()).size();
     // At once: while the prompt is still being made; early: before DoModal, while this thread pumps.

@@ -1,7 +1,7 @@
-// The tool used without a mouse and with a screen reader: the whole repair with keys alone while the
-// cursor rests far from every control; a focus cue that is not there at start and shows after Tab,
-// at 96, 120 and 144 DPI; and what a screen reader reads, through the accessibility layer, as the
-// keyboard goes round the main window and the confirmation.
+// The tool used without a mouse and with a screen reader, in one session: what a screen reader reads,
+// through the accessibility layer, as the keyboard goes round the main window and the confirmation,
+// and then the whole repair with keys alone while the cursor rests far from every control. The focus
+// cue is the main window's case at each scale.
 #include <gtest/gtest.h>
 
 #include <oleacc.h>
@@ -9,17 +9,6 @@
 #include "ToolDriver.h"
 
 namespace {
-
-const POINT kAway = {5, 5};  // on the desktop, off every control of the tool
-
-// Whether the keyboard focus of `dialog`'s thread comes to its control `id`.
-bool FocusComesTo(HWND dialog, int id)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
-    return WaitUntil([&] { return GetGUIThreadInfo(thread, &info) && info.hwndFocus == GetDlgItem(dialog, id); }, 3000);
-}
 
 // The name a screen reader reads for `window`. IAccessible by its GUID: MinGW's IID_IAccessible
 // symbol did not match it.
@@ -39,85 +28,17 @@ CString AccessibleName(HWND window)
     return text;
 }
 
-TEST(Keyboard, TheWholeRepairIsDoneWithKeysAloneWhileTheCursorRestsAwayFromEveryControl)
-{
-    ToolRun tool;
-    HWND panel = tool.MainPanel();
-    ASSERT_NE(panel, nullptr);
-    SetRepairValue(1);
-    SendMouseTo(kAway);
-    ASSERT_TRUE(FocusComesTo(panel, IDC_REPAIR)) << "the keyboard does not start on 一键修复";
-
-    // Esc does nothing to the main window. Space asks first; Esc changes nothing and gives the
-    // keyboard back to 一键修复, where Space asks again.
-    SendKeys({VK_ESCAPE});
-    for (const WORD answer : {VK_ESCAPE, VK_RETURN}) {
-        SendKeys({VK_SPACE});
-        ASSERT_NE(tool.PromptSaying(kConfirmText), nullptr) << "Space on 一键修复 did not ask for confirmation";
-        EXPECT_EQ(RepairValue(), 1);
-        SendKeys({answer});
-        EXPECT_TRUE(WaitUntil([&] { return tool.PromptSaying(kConfirmText, 0) == nullptr; }));
-    }
-    ASSERT_NE(tool.PromptSaying(kRestartQuestion), nullptr) << "Enter on the confirmation did not repair";
-    EXPECT_EQ(RepairValue(), 0);
-    // The question starts on 是; Tab goes to 否.
-    SendKeys({VK_TAB});
-    SendKeys({VK_SPACE});
-    EXPECT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr; }));
-    EXPECT_TRUE(tool.JournalLines("CustomerFeedbackEx").empty()) << "否 recorded a restart";
-
-    SendKeys({VK_MENU, VK_F4});
-    ASSERT_NE(tool.FeedbackDialog(), nullptr) << "Alt+F4 did not ask whether the problem was solved";
-    SendKeys({VK_RETURN});  // on "问题已解决，继续保持！"
-    EXPECT_EQ(tool.WaitForExit(), 0) << "the answer did not end the tool";
-    EXPECT_EQ(JournalField(tool.JournalLines("CustomerFeedbackEx").at(0), "answer"), "1");
-    EXPECT_TRUE(WaitUntil([&] { return !IsFolder(tool.Folder()); }, 15000)) << "the tool did not remove itself";
-}
-
-class FocusCue : public testing::TestWithParam<DWORD> {};
-
-TEST_P(FocusCue, NoControlShowsItAtStartAndTheOneTabReachesDoes)
-{
-    ToolSetup setup;
-    setup.dpi = GetParam();
-    ToolRun tool(setup);
-    HWND panel = tool.MainPanel();
-    ASSERT_NE(panel, nullptr);
-    SendMouseTo(kAway);
-    ASSERT_TRUE(FocusComesTo(panel, IDC_REPAIR));
-    const int ids[] = {IDC_REPAIR, IDC_MORE_TOOLS};
-    const CRect areas[] = {ClientRectOnScreen(GetDlgItem(panel, ids[0])),
-                           ClientRectOnScreen(GetDlgItem(panel, ids[1]))};
-    const Pixels atStart[] = {CaptureScreen(areas[0]), CaptureScreen(areas[1])};
-    const auto unchanged = [&](int i) { return MatchShare(CaptureScreen(areas[i]), atStart[i], 0); };
-
-    // Tab, then Shift+Tab: the control reached shows a cue a user can see (at least a quarter of the
-    // dots of a ring around it change), the one left looks as it did at start. So 一键修复, which had
-    // the focus at start, showed no cue then.
-    for (const int reached : {1, 0}) {
-        SendKeys(reached == 1 ? std::vector<WORD>{VK_TAB} : std::vector<WORD>{VK_SHIFT, VK_TAB});
-        ASSERT_TRUE(FocusComesTo(panel, ids[reached]));
-        const CRect& area = areas[reached];
-        const double ringShare = (area.Width() + area.Height()) / 2.0 / (area.Width() * area.Height());
-        EXPECT_TRUE(WaitUntil([&] { return unchanged(reached) <= 1.0 - ringShare; }, 2000))
-            << "control " << ids[reached] << " has the focus and does not show it";
-        EXPECT_TRUE(WaitUntil([&] { return unchanged(1 - reached) == 1.0; }, 2000))
-            << "control " << ids[1 - reached] << " looks other than at start";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Dpi, FocusCue, testing::Values(96, 120, 144),
-                         [](const testing::TestParamInfo<DWORD>& info) { return std::to_string(info.param); });
-
-TEST(ScreenReader, GoingRoundTheMainWindowAndTheConfirmationReadsWhatEachControlShows)
+TEST(Keyboard, AScreenReaderGoesRoundTheWindowAndTheWholeRepairIsDoneWithKeysAloneWhileTheCursorRestsAway)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     ToolRun tool;
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
+    SetRepairValue(1);
     SendMouseTo(kAway);
     EXPECT_EQ(AccessibleName(panel), CString(L"PalluxAMD屏闪修复工具"));
     EXPECT_EQ(AccessibleName(GetDlgItem(panel, IDC_VERSION)), CString(L"版本 1.5.21.423"));
+    SendKeys({VK_ESCAPE});  // does nothing to the main window
 
     // In reading order, and round to the start again; Space and Enter work the links and the
     // window buttons as a click does.
@@ -152,16 +73,33 @@ TEST(ScreenReader, GoingRoundTheMainWindowAndTheConfirmationReadsWhatEachControl
         SendKeys({VK_TAB});
     }
     ASSERT_TRUE(FocusComesTo(panel, IDC_REPAIR)) << "Tab does not go round to 一键修复";
-    SendKeys({VK_RETURN});
 
-    HWND confirm = tool.PromptSaying(kConfirmText);
-    ASSERT_NE(confirm, nullptr) << "Enter on 一键修复 did not ask for confirmation";
-    EXPECT_EQ(AccessibleName(confirm), CString(L"提示"));
-    for (const auto& [id, name] : {std::pair{IDC_PROMPT_TEXT, kConfirmText}, {IDC_PROMPT_OK, L"确认"},
-                                   {IDC_PROMPT_CANCEL, L"取消"}, {IDC_CLOSE, L"关闭"}})
-        EXPECT_EQ(AccessibleName(GetDlgItem(confirm, id)), CString(name));
-    SendKeys({VK_ESCAPE});
+    // Enter on 一键修复 asks first; Esc changes nothing and gives the keyboard back to 一键修复,
+    // where Space asks again; Enter on the confirmation repairs.
+    for (const auto& [press, answer] : {std::pair<WORD, WORD>{VK_RETURN, VK_ESCAPE}, {VK_SPACE, VK_RETURN}}) {
+        SendKeys({press});
+        HWND confirm = tool.PromptSaying(kConfirmText);
+        ASSERT_NE(confirm, nullptr) << "key " << press << " on 一键修复 did not ask for confirmation";
+        EXPECT_EQ(AccessibleName(confirm), CString(L"提示"));
+        for (const auto& [id, name] : {std::pair{IDC_PROMPT_TEXT, kConfirmText}, {IDC_PROMPT_OK, L"确认"},
+                                       {IDC_PROMPT_CANCEL, L"取消"}, {IDC_CLOSE, L"关闭"}})
+            EXPECT_EQ(AccessibleName(GetDlgItem(confirm, id)), CString(name));
+        SendKeys({answer});
+        EXPECT_TRUE(WaitUntil([&] { return tool.PromptSaying(kConfirmText, 0) == nullptr; }));
+    }
+    ASSERT_NE(tool.PromptSaying(kRestartQuestion), nullptr) << "Enter on the confirmation did not repair";
+    EXPECT_EQ(RepairValue(), 0);
+    // The question starts on 是; Tab goes to 否.
+    SendKeys({VK_TAB});
+    SendKeys({VK_SPACE});
     EXPECT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr; }));
+    EXPECT_TRUE(tool.JournalLines("CustomerFeedbackEx").empty()) << "否 recorded a restart";
+
+    SendKeys({VK_MENU, VK_F4});
+    ASSERT_NE(tool.FeedbackDialog(), nullptr) << "Alt+F4 did not ask whether the problem was solved";
+    SendKeys({VK_RETURN});  // on "问题已解决，继续保持！"
+    EXPECT_EQ(tool.WaitForExit(), 0) << "the answer did not end the tool";
+    EXPECT_EQ(JournalField(tool.JournalLines("CustomerFeedbackEx").at(0), "answer"), "1");
     CoUninitialize();
 }
 

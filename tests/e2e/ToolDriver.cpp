@@ -54,6 +54,7 @@ bool MapDrive(wchar_t letter, const wchar_t* folder)
 ToolRun::ToolRun(const ToolSetup& setup)
     : m_windowsVersion(kTool, L"", L"Version", setup.windowsVersion)
 {
+    SetProcessDPIAware();  // window geometry in real pixels at any screen DPI
     SetScreenDpi(setup.dpi);
     CString program = setup.startAt;
     if (program.empty()) {
@@ -67,8 +68,8 @@ ToolRun::ToolRun(const ToolSetup& setup)
             if (!CopyFileW((built + L"\\" + from).c_str(), (m_folder + L"\\" + to).c_str(), FALSE))
                 throw std::runtime_error("a built file is missing");
         if (setup.withLibrary) {
-            const CString settings = L"[Library]\r\nOpenPages=0\r\n" + setup.libraryKeys + L"\r\n[Journal]\r\nPath=" +
-                                     JournalPath() + L"\r\n" + setup.librarySettings + L"\r\n";
+            const CString settings = L"[Journal]\r\nPath=" + JournalPath() + L"\r\n[Library]\r\nOpenPages=0\r\n" +
+                                     setup.librarySettings + L"\r\n";
             // UTF-16 with its mark, so any folder name reads back whole.
             std::string bytes = "\xFF\xFE";
             bytes.append(reinterpret_cast<const char*>(settings.data()), settings.size() * sizeof(wchar_t));
@@ -100,15 +101,13 @@ long ToolRun::RunCommandLine(const CString& arguments, std::string* output) cons
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     const CHandle process = StartProgram(m_folder + L"\\" + kTool, arguments, writer.Get());
     writer.Close();
-    DWORD exitCode = DWORD(-1);
-    if (process && WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) TerminateProcess(process.Get(), DWORD(-1));
-    if (process) GetExitCodeProcess(process.Get(), &exitCode);
+    const long exitCode = process ? ExitCodeWithin(process, 60000) : -1;
     std::string text;
     char buffer[4096];
     DWORD got = 0;
     while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
     if (output != nullptr) *output = text;
-    return long(exitCode);
+    return exitCode;
 }
 
 ToolRun::~ToolRun()
@@ -203,11 +202,12 @@ SIZE TextExtent(const wchar_t* text, DWORD dpi, int wrapWidth)
     return SIZE{room.right - room.left, room.bottom - room.top};
 }
 
-bool FitsPromptLabel(HWND prompt, const wchar_t* text, DWORD dpi)
+bool FocusComesTo(HWND dialog, int id)
 {
-    const CRect label = ControlRect(prompt, IDC_PROMPT_TEXT);
-    const SIZE needed = TextExtent(text, dpi, label.Width());
-    return needed.cx <= label.Width() && needed.cy <= label.Height();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    return WaitUntil([&] { return GetGUIThreadInfo(thread, &info) && info.hwndFocus == GetDlgItem(dialog, id); }, 3000);
 }
 
 std::string JournalField(const std::string& line, const char* name)

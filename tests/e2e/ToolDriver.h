@@ -19,6 +19,8 @@ inline constexpr wchar_t kFailedText[] = L"屏闪修复失败！";
 inline constexpr wchar_t kRestartRefused[] = L"重启失败，请手动重新启动电脑。";
 inline constexpr wchar_t kTool[] = L"RapimendPalluxAMDFlashScreenRepair.exe";
 inline constexpr wchar_t kCompanion[] = L"QueltoFeedbackInformation.dll";
+// A point on the desktop, off every control of the tool.
+inline constexpr POINT kAway = {5, 5};
 
 struct ToolSetup {
     CString program = kTool;       // which built program to copy
@@ -26,8 +28,7 @@ struct ToolSetup {
     CString folderName = L"tool";  // the scratch folder the tool is started from
     bool withLibrary = true;       // copy the reference companion library beside it
     CString library = kCompanion;  // which built library, relative to the build's folder
-    CString libraryKeys;           // extra lines of the settings' [Library] section
-    CString librarySettings;       // extra lines of the library's settings file
+    CString librarySettings;       // more lines of its settings, in its [Library] section unless they name another
     std::vector<std::pair<CString, CString>> besideIt;  // more built files to copy: from, to
     DWORD dpi = 96;
     const wchar_t* windowsVersion = nullptr;  // Wine's version for the tool alone ("win7", "win81")
@@ -97,11 +98,12 @@ private:
     DWORD m_processId = 0;
 };
 
+// Whether the keyboard focus of `dialog`'s thread comes to its control `id`.
+bool FocusComesTo(HWND dialog, int id);
+
 // The value of field `name` in a journal line ("" when the line has none).
 std::string JournalField(const std::string& line, const char* name);
 
 // The room `text` takes in the tool's dialog font ("宋体" at 10 points) at `dpi`: on one line, or
 // wrapped at `wrapWidth` as the prompts wrap it.
 SIZE TextExtent(const wchar_t* text, DWORD dpi, int wrapWidth = 0);
-// Whether `text` fits the text label of prompt `prompt` whole at `dpi`: no line cut off.
-bool FitsPromptLabel(HWND prompt, const wchar_t* text, DWORD dpi);

@@ -91,30 +91,19 @@ TEST_P(LogSinks, WritesNothingThroughALink)
     SetLogAttributeQuery(nullptr);
 }
 
-TEST_P(LogSinks, MovesToBackupOnlyWhenLongerThan6020000Bytes)
+TEST_P(LogSinks, MovesToBackupOnlyWhenLongerThanItsLimit)
 {
     ScratchFolder folder;
     const CString file = folder / L"test.txt", backup = folder / L"test.txtbak";
     WriteBytes(backup, "older backup\r\n");
-    const auto sink = Make(folder);
-    sink->WriteText("first", "test.txt");  // the keep-open sink now holds the file
-    {
-        // Appended beside the sink, which may hold the file open.
-        const std::string fill(size_t(6020000 - ReadBytes(file).size() - (30 + 4 + 2)), 'x');
-        CHandle appending(CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                      FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        ASSERT_TRUE(appending && WriteFile(appending.Get(), fill.data(), DWORD(fill.size()), &written, nullptr));
-    }
-    sink->WriteText("edge", "test.txt");  // stamp, "edge", CR LF: 6020000 bytes, not longer
-    EXPECT_EQ(ReadBytes(file).size(), 6020000u);
-    EXPECT_EQ(ReadBytes(backup), "older backup\r\n");
+    // A record is its 30-byte stamp, its text and CR LF: "first" and "edge" fill the limit exactly.
+    const auto sink = Make(folder, (30 + 5 + 2) + (30 + 4 + 2));
+    sink->WriteText("first", "test.txt");
+    sink->WriteText("edge", "test.txt");
+    EXPECT_EQ(ReadBytes(backup), "older backup\r\n") << "moved at the limit, not past it";
     // Written whole, then moved over the older backup; the next record starts a new file.
     sink->WriteText("over", "test.txt");
-    const std::string moved = ReadBytes(backup);
-    EXPECT_EQ(moved.size(), 6020036u);
-    EXPECT_EQ(moved.substr(30, 7), "first\r\n");
-    EXPECT_EQ(moved.substr(moved.size() - 9), "   over\r\n");
+    EXPECT_EQ(Texts(ReadBytes(backup)), (std::vector<std::string>{"first", "edge", "over"}));
     sink->WriteText("fresh", "test.txt");
     EXPECT_EQ(Texts(ReadBytes(file)), std::vector<std::string>{"fresh"});
 }
@@ -136,11 +125,7 @@ TEST_P(LogSinks, ThreeProcessesOnOneFileUnderTwoSpellingsRotateAndLoseNothing)
         ASSERT_TRUE(children.back());
     }
     SetEvent(start.Get());
-    for (const CHandle& child : children) {
-        DWORD code = 1;
-        ASSERT_EQ(WaitForSingleObject(child.Get(), 50000), WAIT_OBJECT_0);
-        EXPECT_TRUE(GetExitCodeProcess(child.Get(), &code) && code == 0);
-    }
+    for (const CHandle& child : children) ASSERT_EQ(ExitCodeWithin(child, 50000), 0);
 
     EXPECT_GT(ReadBytes(folder / L"test.txtbak").size(), size_t(kMaxSize));
     EXPECT_LE(ReadBytes(folder / L"test.txt").size(), size_t(kMaxSize));

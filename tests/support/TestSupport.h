@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Handle.h"
+#include "framework/Paths.h"
 #include "framework/String.h"
 
 // A fresh, empty folder under the temporary folder, removed with everything in it at the end.
@@ -62,7 +63,10 @@ void WriteBytes(const CString& path, const std::string& bytes);
 CString LoadedModule(DWORD processId, const wchar_t* name);
 
 // The folder of the running test executable, without a trailing backslash.
-CString ExecutableFolder();
+inline CString ExecutableFolder()
+{
+    return FolderOf(ProgramPath());
+}
 
 // Starts program `path` with `arguments` in the program's folder, its output going to `output` (an
 // inheritable handle) or nowhere, on `desktop` ("station\\desktop") or this one; an empty handle
@@ -70,13 +74,17 @@ CString ExecutableFolder();
 CHandle StartProgram(const CString& path, const CString& arguments = CString(), HANDLE output = nullptr,
                      const wchar_t* desktop = nullptr);
 
+// The exit code of `process` once it has ended, or -1 when it is still running after `timeoutMs`
+// (and it is ended, so that nothing it holds outlasts the test).
+long ExitCodeWithin(const CHandle& process, DWORD timeoutMs);
+
 // Runs this thread's messages until `condition` holds or `timeoutMs` has passed; whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
-// The live handles of process `processId`, value to object type, read from outside by copying each
-// value of its table (Wine reports no handle counts for a process); once two readings 20 ms apart
-// agree (at most about a second), since a thread that is just ending still holds its handle.
-using HandleTable = std::map<ULONG_PTR, CString>;
+// The live handles of process `processId`, value to the number of its object type, from the system's
+// list of handles (Wine reports no handle counts for a process); once two readings 20 ms apart agree
+// (at most about a second), since a thread that is just ending still holds its handle.
+using HandleTable = std::map<ULONG_PTR, int>;
 HandleTable LiveHandlesOf(DWORD processId);
 
 // Wide strings and rectangles in test messages, as text.

@@ -1,7 +1,5 @@
 #include "support/WindowProbe.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -12,23 +10,6 @@
 #include "support/TestSupport.h"
 
 namespace {
-
-// GDI+ for the whole run, and the process DPI-aware so that window geometry is in real pixels at
-// any screen DPI.
-class GdiplusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        SetProcessDPIAware();
-        m_session = std::make_unique<CGdiplusSession>();
-        ASSERT_TRUE(m_session->IsStarted());
-    }
-    void TearDown() override { m_session.reset(); }
-
-private:
-    std::unique_ptr<CGdiplusSession> m_session;
-};
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
 
 BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param)
 {
@@ -163,6 +144,7 @@ Pixels CaptureScreen(const RECT& area)
 
 Pixels Picture(UINT id, const RECT* part)
 {
+    static const CGdiplusSession gdiplus;  // from the first picture to the end of the run
     Gdiplus::Image* raw = nullptr;
     if (!LoadPngResource(&raw, id)) return {};
     std::unique_ptr<Gdiplus::Image> image(raw);

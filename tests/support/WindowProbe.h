@@ -1,8 +1,7 @@
 #pragma once
 // Window tests: real mouse and key input, finding windows and waiting until they settle, and what a
 // window shows, read back and compared with decoded artwork. For windows of this process and of the
-// tool started as a process of its own alike. Linked in, it starts GDI+ for the whole run and makes
-// the process DPI-aware.
+// tool started as a process of its own alike.
 #include <windows.h>
 
 #include <cstdint>
