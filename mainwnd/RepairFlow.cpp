@@ -65,9 +65,11 @@ LRESULT CPalluxAMDFlashScreenRepairDlg::OnCloseExecutePrompt(WPARAM, LPARAM)
 void CPalluxAMDFlashScreenRepairDlg::PrepareRestartQuestion()
 {
     if (!m_bRepairRunning || m_pRestartQuestion) return;
-    m_pRestartQuestion = MakePrompt(m_bUndoRunning ? kUndoRestartQuestion : kRestartQuestion, 2);
-    // Made when it is needed instead.
-    if (!m_pRestartQuestion->PrepareModal()) m_pRestartQuestion.reset();
+    std::unique_ptr<CPromptDlg> question = MakePrompt(m_bUndoRunning ? kUndoRestartQuestion : kRestartQuestion, 2);
+    // Kept only when it could be made, and while the work it answers still runs: a result handled
+    // while the windows were being made has asked its question already. Otherwise it is made when
+    // it is needed.
+    if (question->PrepareModal() && m_bRepairRunning && !m_pRestartQuestion) m_pRestartQuestion = std::move(question);
 }
 
 INT_PTR CPalluxAMDFlashScreenRepairDlg::AskRestart()

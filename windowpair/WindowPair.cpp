@@ -234,7 +234,7 @@ BOOL CLayeredShellDlg::OnInitDialog()
 
 void CLayeredShellDlg::ShowModalWindow()
 {
-    SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
     if (m_pContentDlg == nullptr || m_pContentDlg->m_hWnd == nullptr) return;
     m_pContentDlg->ShowPanel();
 }

@@ -117,7 +117,8 @@ protected:
     // What a pair adds right after the base initialisation, before its frame is drawn.
     virtual void OnInitShell() {}
     // The shell first, then its content: shown the other way round, Wine's display driver can
-    // later stack the layered shell above the content it owns.
+    // later stack the layered shell above the content it owns. Only the content is activated: it
+    // takes the keyboard anyway, and activating the frame first costs a round of activation.
     void ShowModalWindow() override;
 
     std::unique_ptr<Gdiplus::Image> m_pImgShadow;
