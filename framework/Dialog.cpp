@@ -125,10 +125,15 @@ std::vector<HWND> EnabledWindowsOwnedWith(HWND owner)
     return ThreadWindowsWhere(family, [](HWND hwnd) { return ::IsWindowEnabled(hwnd) != FALSE; });
 }
 
+HWND CDialog::ModalOwner() const
+{
+    return SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
+}
+
 BOOL CDialog::PrepareModal()
 {
     if (m_hWnd != nullptr) return m_bPrepared;
-    m_hModalOwner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
+    m_hModalOwner = ModalOwner();
     m_bPrepared = true;
     if (CreateFromTemplate(m_hModalOwner) && m_hWnd != nullptr) return TRUE;
     m_bPrepared = false;
@@ -137,18 +142,14 @@ BOOL CDialog::PrepareModal()
 
 INT_PTR CDialog::DoModal()
 {
-    if (!m_bPrepared || m_hWnd == nullptr)
-        m_hModalOwner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
+    if (!m_bPrepared || m_hWnd == nullptr) m_hModalOwner = ModalOwner();
     // The whole family goes disabled: a window pair's content beside its shell, too; but not this
     // dialog's own windows when they were made ahead.
     m_disabledByModal = EnabledWindowsOwnedWith(m_hModalOwner);
     if (m_hWnd != nullptr) {
-        const auto own = [this](HWND hwnd) {
-            for (HWND up = hwnd; up != nullptr; up = ::GetWindow(up, GW_OWNER))
-                if (up == m_hWnd) return true;
-            return false;
-        };
-        m_disabledByModal.erase(std::remove_if(m_disabledByModal.begin(), m_disabledByModal.end(), own),
+        const std::vector<HWND> own = ThreadWindowsWhere({m_hWnd}, [](HWND) { return true; });
+        const auto isOwn = [&own](HWND hwnd) { return std::find(own.begin(), own.end(), hwnd) != own.end(); };
+        m_disabledByModal.erase(std::remove_if(m_disabledByModal.begin(), m_disabledByModal.end(), isOwn),
                                 m_disabledByModal.end());
     }
     for (HWND hwnd : m_disabledByModal) ::EnableWindow(hwnd, FALSE);
@@ -157,7 +158,6 @@ INT_PTR CDialog::DoModal()
     m_bEndModal = false;
     m_nModalResult = -1;
     if ((m_hWnd != nullptr || CreateFromTemplate(m_hModalOwner)) && m_hWnd != nullptr && !m_bEndModal) {
-        m_bPrepared = false;
         ShowModalWindow();
         RunModalLoop();
     }

@@ -48,8 +48,6 @@ protected:
     virtual void DoDataExchange(CDataExchange*) {}
     // Shows the window DoModal runs, once it exists.
     virtual void ShowModalWindow() { ShowWindow(SW_SHOWNORMAL); }
-    // Made by PrepareModal and not yet shown by DoModal.
-    bool IsPrepared() const { return m_bPrepared; }
     void PostNcDestroy() override;
 
     UINT m_nIDTemplate;
@@ -64,6 +62,8 @@ private:
     static INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     void LeaveModalState();
+    // The window a modal run of this dialog belongs to.
+    HWND ModalOwner() const;
 
     INT_PTR m_nModalResult = -1;
     bool m_bModal = false;

@@ -76,6 +76,7 @@ protected:
     // The restart question is made, hidden, while the work runs, so that it shows the moment the
     // result is in; a failure lets it go unshown.
     void PrepareRestartQuestion();
+    std::unique_ptr<CPromptDlg> MakeRestartQuestion() const;
     INT_PTR AskRestart();
     // A kind-3 or kind-4 (…) prompt over this panel at its scale; returns DoModal's result.
     INT_PTR RunPrompt(const wchar_t* text, int kind, CWnd* parent = nullptr);

@@ -65,17 +65,22 @@ LRESULT CPalluxAMDFlashScreenRepairDlg::OnCloseExecutePrompt(WPARAM, LPARAM)
 void CPalluxAMDFlashScreenRepairDlg::PrepareRestartQuestion()
 {
     if (!m_bRepairRunning || m_pRestartQuestion) return;
-    std::unique_ptr<CPromptDlg> question = MakePrompt(m_bUndoRunning ? kUndoRestartQuestion : kRestartQuestion, 2);
+    std::unique_ptr<CPromptDlg> question = MakeRestartQuestion();
     // Kept only when it could be made, and while the work it answers still runs: a result handled
     // while the windows were being made has asked its question already. Otherwise it is made when
     // it is needed.
     if (question->PrepareModal() && m_bRepairRunning && !m_pRestartQuestion) m_pRestartQuestion = std::move(question);
 }
 
+std::unique_ptr<CPromptDlg> CPalluxAMDFlashScreenRepairDlg::MakeRestartQuestion() const
+{
+    return MakePrompt(m_bUndoRunning ? kUndoRestartQuestion : kRestartQuestion, 2);
+}
+
 INT_PTR CPalluxAMDFlashScreenRepairDlg::AskRestart()
 {
     std::unique_ptr<CPromptDlg> question = std::move(m_pRestartQuestion);
-    if (!question) question = MakePrompt(m_bUndoRunning ? kUndoRestartQuestion : kRestartQuestion, 2);
+    if (!question) question = MakeRestartQuestion();
     return question->DoModal();
 }
 
