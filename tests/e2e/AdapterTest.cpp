@@ -252,6 +252,10 @@ TEST(UndoInTheWindow, OneToolRunsAtATimeAndTheSystemMenuUndoesTheRepairWhileTher
     const CHandle second = StartProgram(tool.Folder() + L"\\" + kTool);
     EXPECT_EQ(ExitCodeWithin(second, 20000), 0) << "a second start stayed";
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(ToolRun::ShellOf(panel)); })) << "the running window stayed minimised";
+    EXPECT_TRUE(WaitUntil([&] {
+        DWORD foreground = 0;
+        return GetWindowThreadProcessId(GetForegroundWindow(), &foreground), foreground == tool.ProcessId();
+    })) << "the running window did not come to the front";
     EXPECT_EQ(tool.RunCommandLine(L"/quiet") & 0xFF, 1618 & 0xFF);
     SetRepairValue(3);
 
