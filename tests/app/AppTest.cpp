@@ -49,6 +49,7 @@ HANDLE WINAPI CreateNamespace(LPSECURITY_ATTRIBUTES attributes, LPVOID, LPCWSTR)
     return nullptr;
 }
 HANDLE WINAPI OpenNamespace(LPVOID, LPCWSTR) { return ++opened, reinterpret_cast<HANDLE>(0x30); }
+HANDLE WINAPI OpenNoNamespace(LPVOID, LPCWSTR) { return nullptr; }
 BOOLEAN WINAPI CloseNamespace(HANDLE, ULONG) { return ++closed, TRUE; }
 }  // namespace fake
 
@@ -72,7 +73,7 @@ TEST(ToolObjects, LiveInAnAdministratorsOnlyNamespaceWhereTheSystemHasOne)
         EXPECT_EQ(fake::grants, adminsAndSystem);
     }
     // A namespace that can be neither made nor opened gives no name at all, never a Global\ one.
-    api.openNamespace = [](LPVOID, LPCWSTR) -> HANDLE { return nullptr; };
+    api.openNamespace = &fake::OpenNoNamespace;
     EXPECT_EQ(CToolNamespace(api).ObjectName(L"Run"), L"");
     // A system without the functions (Wine 8) keeps the machine-wide names.
     api.addSid = nullptr;
