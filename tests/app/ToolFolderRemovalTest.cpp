@@ -1,0 +1,204 @@
+// The removal of the tool's files, run in-process on a folder of the test's own, where Wine cannot
+// show what Windows 10 does: a program reached through a junction or another drive letter, a folder
+// synced to the cloud (every name a reparse point that is no link), and the interpreter's rights.
+// The usual removal after a close and at the restart is the end-to-end tests' part.
+#include <gtest/gtest.h>
+
+#include "app/ToolFolderRemoval.h"
+#include "framework/Encoding.h"
+#include "framework/RegKey.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kPendingDeletions[] = L"PendingFileRenameOperations";
+
+// A tool's folder: the program (never run), its library, settings and read-me.
+struct ToolFolder {
+    ScratchFolder scratch;
+    CString folder = scratch / L"工具";
+    CString program = folder + L"\\tool.exe";
+    CString library = folder + L"\\QueltoFeedbackInformation.dll";
+    CString settings = folder + L"\\QueltoFeedbackInformation.ini";
+    CString readMe = folder + L"\\PalluxAMD屏闪修复工具使用说明.txt";
+
+    ToolFolder()
+    {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        for (const CString& file : {program, library, settings, readMe}) WriteBytes(file, "the tool's");
+    }
+};
+
+// What Windows is to delete at its next start, as the registry lists it; put back as it was when
+// the owner goes, so the test prefix deletes nothing of this test's at its restart.
+class PendingDeletions {
+public:
+    PendingDeletions() : m_before(Read()) {}
+    ~PendingDeletions()
+    {
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_SET_VALUE) != ERROR_SUCCESS) return;
+        if (m_before.empty()) {
+            RegDeleteValueW(key.Get(), kPendingDeletions);
+            return;
+        }
+        RegSetValueExW(key.Get(), kPendingDeletions, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(m_before.data()),
+                       DWORD(m_before.size() * sizeof(wchar_t)));
+    }
+    // Whether `path` itself was added for deletion since the owner was made.
+    bool Added(const CString& path) const
+    {
+        const CString entry = CString(L"\\??\\") + path + L'\0';
+        return Read().find(entry) != CString::npos && m_before.find(entry) == CString::npos;
+    }
+    bool Unchanged() const { return Read() == m_before; }
+
+private:
+    static CString Read()
+    {
+        CRegKey key;
+        DWORD bytes = 0;
+        if (key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+            RegQueryValueExW(key.Get(), kPendingDeletions, nullptr, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
+            return CString();
+        CString value(bytes / sizeof(wchar_t), L'\0');
+        RegQueryValueExW(key.Get(), kPendingDeletions, nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &bytes);
+        return value;
+    }
+    CString m_before;
+};
+
+// The queries put back whatever a test's failure leaves.
+class ToolRemovalQueries : public testing::Test {
+protected:
+    ~ToolRemovalQueries() override
+    {
+        SetFinalPathQuery(nullptr);
+        SetFileTagQuery(nullptr);
+        SetRemovalStarter(nullptr);
+    }
+};
+
+// The program reached through a junction, a subst drive, a mapped drive or a short name.
+CString ElsewhereFinalPath(const CString&)
+{
+    return L"D:\\Users\\someone\\Downloads\\tool.exe";
+}
+CString SameFinalPath(const CString& path)
+{
+    return path;
+}
+
+// Windows as it is on a Desktop that OneDrive backs up: every name there a cloud file; and one with
+// a junction at the tool's folder.
+bool RealTag(const CString& path, FILE_ATTRIBUTE_TAG_INFO& tag)
+{
+    const CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file && GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof tag);
+}
+bool CloudTag(const CString& path, FILE_ATTRIBUTE_TAG_INFO& tag)
+{
+    if (!RealTag(path, tag)) return false;
+    tag.FileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    tag.ReparseTag = IO_REPARSE_TAG_CLOUD_6;
+    return true;
+}
+bool JunctionFolderTag(const CString& path, FILE_ATTRIBUTE_TAG_INFO& tag)
+{
+    if (!CloudTag(path, tag)) return false;
+    if (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) tag.ReparseTag = IO_REPARSE_TAG_MOUNT_POINT;
+    return true;
+}
+
+// Whether `token` holds the Administrators group for denying only, as a user's ordinary programs
+// do. (Its medium integrity Windows shows too; Wine keeps every token at high.)
+bool DeniesAdministrators(HANDLE token)
+{
+    std::vector<BYTE> groups(4096);
+    DWORD size = 0;
+    BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
+    DWORD sidSize = sizeof administrators;
+    if (!GetTokenInformation(token, TokenGroups, groups.data(), DWORD(groups.size()), &size) ||
+        !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize))
+        return false;
+    const auto* list = reinterpret_cast<TOKEN_GROUPS*>(groups.data());
+    for (DWORD i = 0; i < list->GroupCount; ++i)
+        if (EqualSid(list->Groups[i].Sid, administrators))
+            return (list->Groups[i].Attributes & (SE_GROUP_USE_FOR_DENY_ONLY | SE_GROUP_ENABLED)) == SE_GROUP_USE_FOR_DENY_ONLY;
+    return false;  // the tool runs as an administrator: a token without the group is not its copy
+}
+
+// What the removal's start was given; the start itself goes on as the tool makes it, or fails.
+struct RemovalStart {
+    bool userRights = false;
+    CString commandLine, environment;
+};
+RemovalStart g_start;
+RemovalStarter g_realStarter = nullptr;
+bool g_startFails = false;
+BOOL ObservedStart(HANDLE token, CString& commandLine, CString& environment, const CString& folder,
+                   PROCESS_INFORMATION& process)
+{
+    g_start = {DeniesAdministrators(token), commandLine, environment};
+    if (g_startFails) SetLastError(ERROR_PRIVILEGE_NOT_HELD);
+    return !g_startFails && g_realStarter(token, commandLine, environment, folder, process);
+}
+
+}  // namespace
+
+TEST_F(ToolRemovalQueries, AProgramReachedThroughALinkOrAPathWithAControlCharacterKeepsEveryFile)
+{
+    const ToolFolder tool;
+    const PendingDeletions pending;
+    SetFinalPathQuery(&ElsewhereFinalPath);
+    EXPECT_FALSE(ScheduleToolFolderRemoval(tool.program));
+    EXPECT_FALSE(ScheduleToolRemovalAtRestart(tool.program));
+    EXPECT_TRUE(pending.Unchanged()) << "deletions registered for the restart";
+    EXPECT_NE(ToolLog().find(CodePageFromWide(936, L"实际为 D:\\Users\\someone\\Downloads\\tool.exe")), std::string::npos);
+
+    // A line break would end the interpreter's command where the path does.
+    SetFinalPathQuery(&SameFinalPath);
+    EXPECT_FALSE(ScheduleToolFolderRemoval(tool.folder + L"\\tool\n.exe"));
+    // Where the interpreter cannot start with the user's rights, it does not start with the tool's.
+    g_realStarter = SetRemovalStarter(&ObservedStart);
+    g_startFails = true;
+    EXPECT_FALSE(ScheduleToolFolderRemoval(tool.program));
+    g_startFails = false;
+    EXPECT_EQ(FolderNames(tool.folder).size(), 4u) << "a file went";
+    EXPECT_NE(ToolLog().find(CodePageFromWide(936, L"无法以普通用户权限删除工具文件（错误 1314）")), std::string::npos);
+}
+
+TEST_F(ToolRemovalQueries, InACloudSyncedFolderTheFilesAndTheFolderGoWithTheUsersRightsAndAJunctionStays)
+{
+    const ToolFolder tool;
+    {
+        const PendingDeletions pending;
+        SetFileTagQuery(&CloudTag);
+        EXPECT_TRUE(ScheduleToolRemovalAtRestart(tool.program));
+        for (const CString& path : {tool.program, tool.library, tool.settings, tool.readMe, tool.folder})
+            EXPECT_TRUE(pending.Added(path)) << path << " not registered for deletion at the restart";
+    }
+    {
+        const PendingDeletions pending;
+        SetFileTagQuery(&JunctionFolderTag);
+        ScheduleToolRemovalAtRestart(tool.program);
+        EXPECT_TRUE(pending.Added(tool.program));
+        EXPECT_FALSE(pending.Added(tool.folder)) << "a junction registered for deletion";
+    }
+
+    // The interpreter runs the system's programs only, with the user's ordinary rights.
+    SetFileTagQuery(&CloudTag);
+    g_realStarter = SetRemovalStarter(&ObservedStart);
+    ASSERT_TRUE(ScheduleToolFolderRemoval(tool.program));
+    EXPECT_EQ(FolderNames(tool.folder), (std::vector<CString>{L"QueltoFeedbackInformation.dll", L"tool.exe"}))
+        << "the program and the library wait for the tool's end; its settings and read-me go at once";
+    EXPECT_TRUE(g_start.userRights) << "the removal runs with administrator rights";
+    EXPECT_EQ(g_start.commandLine.find(L"\"" + SystemFolder() + L"\\cmd.exe\" "), 0u) << g_start.commandLine;
+    EXPECT_NE(g_start.commandLine.find(L"\"" + SystemFolder() + L"\\timeout.exe\" "), CString::npos) << g_start.commandLine;
+    EXPECT_NE(g_start.environment.find(L"\0PATH=" + SystemFolder() + L'\0'), CString::npos);
+    EXPECT_EQ(g_start.environment.find(L"TEMP="), CString::npos) << "the tool's own environment reached the removal";
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(tool.folder.c_str()) == INVALID_FILE_ATTRIBUTES; }, 30000))
+        << "the cloud-synced folder stayed";
+}
