@@ -19,18 +19,7 @@ CString RealFinalPath(const CString& path)
     const CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file) return CString();
-    const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
-    const DWORD needed = GetFinalPathNameByHandleW(file.Get(), nullptr, 0, flags);
-    if (needed == 0) return CString();
-    CString final(needed, L'\0');
-    const DWORD length = GetFinalPathNameByHandleW(file.Get(), final.data(), needed, flags);
-    if (length == 0 || length >= needed) return CString();
-    final.resize(length);
-    // "\\?\UNC\server\share\…" and "\\?\C:\…", as a program's path names them.
-    if (StartsWithIgnoringCase(final, L"\\\\?\\UNC\\")) return L"\\\\" + final.substr(8);
-    if (StartsWithIgnoringCase(final, L"\\\\?\\")) return final.substr(4);
-    return final;
+    return file ? FinalPathOf(file.Get()) : CString();
 }
 
 bool RealFileTag(const CString& path, FILE_ATTRIBUTE_TAG_INFO& tag)
@@ -236,9 +225,9 @@ BOOL ScheduleToolRemovalAtRestart(const CString& program)
     return all;
 }
 
-void SetFinalPathQuery(FinalPathQuery query)
+FinalPathQuery SetFinalPathQuery(FinalPathQuery query)
 {
-    g_finalPathQuery.store(query ? query : &RealFinalPath);
+    return g_finalPathQuery.exchange(query ? query : &RealFinalPath);
 }
 
 RemovalStarter SetRemovalStarter(RemovalStarter starter)
@@ -246,7 +235,7 @@ RemovalStarter SetRemovalStarter(RemovalStarter starter)
     return g_removalStarter.exchange(starter ? starter : &RealRemovalStarter);
 }
 
-void SetFileTagQuery(FileTagQuery query)
+FileTagQuery SetFileTagQuery(FileTagQuery query)
 {
-    g_fileTagQuery.store(query ? query : &RealFileTag);
+    return g_fileTagQuery.exchange(query ? query : &RealFileTag);
 }

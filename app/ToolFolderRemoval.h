@@ -30,17 +30,18 @@ BOOL ScheduleToolFolderRemoval(const CString& program);
 BOOL ScheduleToolRemovalAtRestart(const CString& program);
 
 // What the removal asks the file system; tests replace them to play what Wine cannot make (a
-// junction on the program's path, a folder synced to the cloud). Null restores the real one.
+// junction on the program's path, a folder synced to the cloud). Null restores the real one; each
+// setter gives back the one it replaced.
 // The path of the file itself, every link on the way followed ("C:\…" or "\\server\share\…"); empty
 // when it cannot be had.
 using FinalPathQuery = CString (*)(const CString& path);
-void SetFinalPathQuery(FinalPathQuery query);
+FinalPathQuery SetFinalPathQuery(FinalPathQuery query);
 // The attributes of the name itself (never of what a link leads to) and its reparse tag.
 using FileTagQuery = bool (*)(const CString& path, FILE_ATTRIBUTE_TAG_INFO& tag);
-void SetFileTagQuery(FileTagQuery query);
+FileTagQuery SetFileTagQuery(FileTagQuery query);
 // Starts the removal's interpreter hidden, in `folder`, with `token` and the environment block
 // `environment` (CreateProcessAsUserW); Wine does not give the child that token, so tests take
-// the start's place to see it (and may call the one they replaced). FALSE when nothing started.
+// the start's place to see it. FALSE when nothing started.
 using RemovalStarter = BOOL (*)(HANDLE token, CString& commandLine, CString& environment, const CString& folder,
                                 PROCESS_INFORMATION& process);
 RemovalStarter SetRemovalStarter(RemovalStarter starter);

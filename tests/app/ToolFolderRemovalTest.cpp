@@ -92,15 +92,10 @@ CString SameFinalPath(const CString& path)
 
 // Windows as it is on a Desktop that OneDrive backs up: every name there a cloud file; and one with
 // a junction at the tool's folder.
-bool RealTag(const CString& path, FILE_ATTRIBUTE_TAG_INFO& tag)
-{
-    const CHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return file && GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof tag);
-}
+FileTagQuery g_realTag = nullptr;
 bool CloudTag(const CString& path, FILE_ATTRIBUTE_TAG_INFO& tag)
 {
-    if (!RealTag(path, tag)) return false;
+    if (!g_realTag(path, tag)) return false;
     tag.FileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     tag.ReparseTag = IO_REPARSE_TAG_CLOUD_6;
     return true;
@@ -175,7 +170,7 @@ TEST_F(ToolRemovalQueries, InACloudSyncedFolderTheFilesAndTheFolderGoWithTheUser
     const ToolFolder tool;
     {
         const PendingDeletions pending;
-        SetFileTagQuery(&CloudTag);
+        g_realTag = SetFileTagQuery(&CloudTag);
         EXPECT_TRUE(ScheduleToolRemovalAtRestart(tool.program));
         for (const CString& path : {tool.program, tool.library, tool.settings, tool.readMe, tool.folder})
             EXPECT_TRUE(pending.Added(path)) << path << " not registered for deletion at the restart";
@@ -197,7 +192,7 @@ TEST_F(ToolRemovalQueries, InACloudSyncedFolderTheFilesAndTheFolderGoWithTheUser
     EXPECT_TRUE(g_start.userRights) << "the removal runs with administrator rights";
     EXPECT_EQ(g_start.commandLine.find(L"\"" + SystemFolder() + L"\\cmd.exe\" "), 0u) << g_start.commandLine;
     EXPECT_NE(g_start.commandLine.find(L"\"" + SystemFolder() + L"\\timeout.exe\" "), CString::npos) << g_start.commandLine;
-    EXPECT_NE(g_start.environment.find(L"\0PATH=" + SystemFolder() + L'\0'), CString::npos);
+    EXPECT_NE(g_start.environment.find(CString(L"\0PATH=", 6) + SystemFolder() + L'\0'), CString::npos);
     EXPECT_EQ(g_start.environment.find(L"TEMP="), CString::npos) << "the tool's own environment reached the removal";
     EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(tool.folder.c_str()) == INVALID_FILE_ATTRIBUTES; }, 30000))
         << "the cloud-synced folder stayed";
