@@ -129,6 +129,28 @@ CString ToolRemovalCommandLine(const CString& systemFolder, const std::vector<CS
     return Quoted(systemFolder + L"\\cmd.exe") + L" /D /V:OFF /S /C \"" + command + L"\"";
 }
 
+// What a process started with `token` creates (its console's objects among them) is its user's, as
+// for an ordinary program: the elevated token's default grants Administrators, whom the copy below
+// only denies. Where the system does not take it, the interpreter still has the user's rights, and
+// it runs without: only objects of its own would stay out of its reach.
+void GiveDefaultAccessToUser(HANDLE token)
+{
+    std::vector<BYTE> user(sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE);
+    BYTE system[SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = 0;
+    DWORD systemSize = sizeof system;
+    if (!GetTokenInformation(token, TokenUser, user.data(), DWORD(user.size()), &size) ||
+        !CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize))
+        return;
+    std::vector<BYTE> acl(sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE));
+    auto* const list = reinterpret_cast<ACL*>(acl.data());
+    TOKEN_DEFAULT_DACL defaultDacl{list};
+    if (InitializeAcl(list, DWORD(acl.size()), ACL_REVISION) &&
+        AddAccessAllowedAce(list, ACL_REVISION, GENERIC_ALL, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid) &&
+        AddAccessAllowedAce(list, ACL_REVISION, GENERIC_ALL, system))
+        SetTokenInformation(token, TokenDefaultDacl, &defaultDacl, sizeof defaultDacl);
+}
+
 // A copy of the tool's own token with the rights the user's ordinary programs have: the
 // Administrators group only ever denies, no privilege is left but passing through folders, and
 // the integrity is medium. Empty when it cannot be made.
@@ -153,6 +175,7 @@ CHandle UserRightsToken()
     CHandle token(restricted);
     TOKEN_MANDATORY_LABEL label{{medium, SE_GROUP_INTEGRITY}};
     if (!SetTokenInformation(token.Get(), TokenIntegrityLevel, &label, sizeof label + mediumSize)) return CHandle();
+    GiveDefaultAccessToUser(token.Get());
     return token;
 }
 

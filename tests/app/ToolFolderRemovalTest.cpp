@@ -69,6 +69,15 @@ private:
     CString m_before;
 };
 
+// How many records of the tool's log hold `text`.
+size_t LogRecords(const wchar_t* text)
+{
+    const std::string log = ToolLog(), wanted = CodePageFromWide(936, text);
+    size_t count = 0;
+    for (size_t at = log.find(wanted); at != std::string::npos; at = log.find(wanted, at + 1)) ++count;
+    return count;
+}
+
 // The queries put back whatever a test's failure leaves.
 class ToolRemovalQueries : public testing::Test {
 protected:
@@ -147,11 +156,13 @@ TEST_F(ToolRemovalQueries, AProgramReachedThroughALinkOrAPathWithAControlCharact
 {
     const ToolFolder tool;
     const PendingDeletions pending;
+    const size_t refusals = LogRecords(L"实际为 D:\\Users\\someone\\Downloads\\tool.exe");
+    const size_t failedStarts = LogRecords(L"无法以普通用户权限删除工具文件（错误 1314）");
     SetFinalPathQuery(&ElsewhereFinalPath);
     EXPECT_FALSE(ScheduleToolFolderRemoval(tool.program));
     EXPECT_FALSE(ScheduleToolRemovalAtRestart(tool.program));
     EXPECT_TRUE(pending.Unchanged()) << "deletions registered for the restart";
-    EXPECT_NE(ToolLog().find(CodePageFromWide(936, L"实际为 D:\\Users\\someone\\Downloads\\tool.exe")), std::string::npos);
+    EXPECT_EQ(LogRecords(L"实际为 D:\\Users\\someone\\Downloads\\tool.exe"), refusals + 2);
 
     // A line break would end the interpreter's command where the path does.
     SetFinalPathQuery(&SameFinalPath);
@@ -162,7 +173,7 @@ TEST_F(ToolRemovalQueries, AProgramReachedThroughALinkOrAPathWithAControlCharact
     EXPECT_FALSE(ScheduleToolFolderRemoval(tool.program));
     g_startFails = false;
     EXPECT_EQ(FolderNames(tool.folder).size(), 4u) << "a file went";
-    EXPECT_NE(ToolLog().find(CodePageFromWide(936, L"无法以普通用户权限删除工具文件（错误 1314）")), std::string::npos);
+    EXPECT_EQ(LogRecords(L"无法以普通用户权限删除工具文件（错误 1314）"), failedStarts + 1);
 }
 
 TEST_F(ToolRemovalQueries, InACloudSyncedFolderTheFilesAndTheFolderGoWithTheUsersRightsAndAJunctionStays)
