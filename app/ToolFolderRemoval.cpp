@@ -61,6 +61,7 @@ std::vector<CString> ToolFilesBeside(const CString& programPath)
     return {programPath, folder + L"\\" + kCompanionLibraryName, folder + L"\\QueltoFeedbackInformation.ini",
             folder + L"\\" + kReadMeName};
 }
+
 constexpr size_t kDeletedAfterExit = 2;  // the program and the library, in use until the tool ends
 
 // A link of any kind: a symbolic link, a junction or a mount point, the reparse points that name

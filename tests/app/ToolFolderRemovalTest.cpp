@@ -30,44 +30,28 @@ struct ToolFolder {
     }
 };
 
-// What Windows is to delete at its next start, as the registry lists it; put back as it was when
-// the owner goes, so the test prefix deletes nothing of this test's at its restart.
-class PendingDeletions {
-public:
-    PendingDeletions() : m_before(Read()) {}
-    ~PendingDeletions()
-    {
-        CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_SET_VALUE) != ERROR_SUCCESS) return;
-        if (m_before.empty()) {
-            RegDeleteValueW(key.Get(), kPendingDeletions);
-            return;
-        }
-        RegSetValueExW(key.Get(), kPendingDeletions, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(m_before.data()),
-                       DWORD(m_before.size() * sizeof(wchar_t)));
-    }
-    // Whether `path` itself was added for deletion since the owner was made.
-    bool Added(const CString& path) const
-    {
-        const CString entry = CString(L"\\??\\") + path + L'\0';
-        return Read().find(entry) != CString::npos && m_before.find(entry) == CString::npos;
-    }
-    bool Unchanged() const { return Read() == m_before; }
-
-private:
-    static CString Read()
-    {
-        CRegKey key;
-        DWORD bytes = 0;
-        if (key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
-            RegQueryValueExW(key.Get(), kPendingDeletions, nullptr, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
-            return CString();
-        CString value(bytes / sizeof(wchar_t), L'\0');
-        RegQueryValueExW(key.Get(), kPendingDeletions, nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &bytes);
-        return value;
-    }
-    CString m_before;
-};
+// What Windows is to delete at its next start, as the registry lists it ("\??\path", then an empty
+// name for "delete").
+CString PendingDeletions()
+{
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingDeletions, RRF_RT_REG_MULTI_SZ, nullptr, nullptr,
+                     &bytes) != ERROR_SUCCESS)
+        return CString();
+    CString value(bytes / sizeof(wchar_t), L'\0');
+    RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingDeletions, RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &bytes);
+    return value;
+}
+bool PendingDeletion(const CString& path)
+{
+    return PendingDeletions().find(CString(L"\\??\\") + path + L'\0') != CString::npos;
+}
+void ForgetPendingDeletions()
+{
+    CRegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_SET_VALUE) == ERROR_SUCCESS)
+        RegDeleteValueW(key.Get(), kPendingDeletions);
+}
 
 // How many records of the tool's log hold `text`.
 size_t LogRecords(const wchar_t* text)
@@ -78,11 +62,14 @@ size_t LogRecords(const wchar_t* text)
     return count;
 }
 
-// The queries put back whatever a test's failure leaves.
+// The queries put back whatever a test's failure leaves, and the test prefix is to delete nothing of
+// the tests' at its next start.
 class ToolRemovalQueries : public testing::Test {
 protected:
+    ToolRemovalQueries() { ForgetPendingDeletions(); }
     ~ToolRemovalQueries() override
     {
+        ForgetPendingDeletions();
         SetFinalPathQuery(nullptr);
         SetFileTagQuery(nullptr);
         SetRemovalStarter(nullptr);
@@ -116,27 +103,23 @@ bool JunctionFolderTag(const CString& path, FILE_ATTRIBUTE_TAG_INFO& tag)
     return true;
 }
 
-// Whether `token` holds the Administrators group for denying only, as a user's ordinary programs
-// do. (Its medium integrity Windows shows too; Wine keeps every token at high.)
-bool DeniesAdministrators(HANDLE token)
+// Whether `token` counts as an Administrators member, as the tool's own does and a user's ordinary
+// programs' does not. (The medium integrity of its copy Windows shows too; Wine keeps every token at high.)
+bool IsAdministrator(HANDLE token)
 {
-    std::vector<BYTE> groups(4096);
-    DWORD size = 0;
     BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
-    DWORD sidSize = sizeof administrators;
-    if (!GetTokenInformation(token, TokenGroups, groups.data(), DWORD(groups.size()), &size) ||
-        !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize))
-        return false;
-    const auto* list = reinterpret_cast<TOKEN_GROUPS*>(groups.data());
-    for (DWORD i = 0; i < list->GroupCount; ++i)
-        if (EqualSid(list->Groups[i].Sid, administrators))
-            return (list->Groups[i].Attributes & (SE_GROUP_USE_FOR_DENY_ONLY | SE_GROUP_ENABLED)) == SE_GROUP_USE_FOR_DENY_ONLY;
-    return false;  // the tool runs as an administrator: a token without the group is not its copy
+    DWORD size = sizeof administrators;
+    HANDLE identification = nullptr;
+    BOOL member = FALSE;
+    if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+        DuplicateToken(token, SecurityIdentification, &identification))
+        CheckTokenMembership(CHandle(identification).Get(), administrators, &member);
+    return member != FALSE;
 }
 
 // What the removal's start was given; the start itself goes on as the tool makes it, or fails.
 struct RemovalStart {
-    bool userRights = false;
+    bool administrator = true;
     CString commandLine, environment;
 };
 RemovalStart g_start;
@@ -145,7 +128,7 @@ bool g_startFails = false;
 BOOL ObservedStart(HANDLE token, CString& commandLine, CString& environment, const CString& folder,
                    PROCESS_INFORMATION& process)
 {
-    g_start = {DeniesAdministrators(token), commandLine, environment};
+    g_start = {IsAdministrator(token), commandLine, environment};
     if (g_startFails) SetLastError(ERROR_PRIVILEGE_NOT_HELD);
     return !g_startFails && g_realStarter(token, commandLine, environment, folder, process);
 }
@@ -155,13 +138,12 @@ BOOL ObservedStart(HANDLE token, CString& commandLine, CString& environment, con
 TEST_F(ToolRemovalQueries, AProgramReachedThroughALinkOrAPathWithAControlCharacterKeepsEveryFile)
 {
     const ToolFolder tool;
-    const PendingDeletions pending;
     const size_t refusals = LogRecords(L"实际为 D:\\Users\\someone\\Downloads\\tool.exe");
     const size_t failedStarts = LogRecords(L"无法以普通用户权限删除工具文件（错误 1314）");
     SetFinalPathQuery(&ElsewhereFinalPath);
     EXPECT_FALSE(ScheduleToolFolderRemoval(tool.program));
     EXPECT_FALSE(ScheduleToolRemovalAtRestart(tool.program));
-    EXPECT_TRUE(pending.Unchanged()) << "deletions registered for the restart";
+    EXPECT_EQ(PendingDeletions(), L"") << "deletions registered for the restart";
     EXPECT_EQ(LogRecords(L"实际为 D:\\Users\\someone\\Downloads\\tool.exe"), refusals + 2);
 
     // A line break would end the interpreter's command where the path does.
@@ -179,20 +161,15 @@ TEST_F(ToolRemovalQueries, AProgramReachedThroughALinkOrAPathWithAControlCharact
 TEST_F(ToolRemovalQueries, InACloudSyncedFolderTheFilesAndTheFolderGoWithTheUsersRightsAndAJunctionStays)
 {
     const ToolFolder tool;
-    {
-        const PendingDeletions pending;
-        g_realTag = SetFileTagQuery(&CloudTag);
-        EXPECT_TRUE(ScheduleToolRemovalAtRestart(tool.program));
-        for (const CString& path : {tool.program, tool.library, tool.settings, tool.readMe, tool.folder})
-            EXPECT_TRUE(pending.Added(path)) << path << " not registered for deletion at the restart";
-    }
-    {
-        const PendingDeletions pending;
-        SetFileTagQuery(&JunctionFolderTag);
-        ScheduleToolRemovalAtRestart(tool.program);
-        EXPECT_TRUE(pending.Added(tool.program));
-        EXPECT_FALSE(pending.Added(tool.folder)) << "a junction registered for deletion";
-    }
+    g_realTag = SetFileTagQuery(&CloudTag);
+    EXPECT_TRUE(ScheduleToolRemovalAtRestart(tool.program));
+    for (const CString& path : {tool.program, tool.library, tool.settings, tool.readMe, tool.folder})
+        EXPECT_TRUE(PendingDeletion(path)) << path << " not registered for deletion at the restart";
+    ForgetPendingDeletions();
+    SetFileTagQuery(&JunctionFolderTag);
+    ScheduleToolRemovalAtRestart(tool.program);
+    EXPECT_TRUE(PendingDeletion(tool.program));
+    EXPECT_FALSE(PendingDeletion(tool.folder)) << "a junction registered for deletion";
 
     // The interpreter runs the system's programs only, with the user's ordinary rights.
     SetFileTagQuery(&CloudTag);
@@ -200,7 +177,7 @@ TEST_F(ToolRemovalQueries, InACloudSyncedFolderTheFilesAndTheFolderGoWithTheUser
     ASSERT_TRUE(ScheduleToolFolderRemoval(tool.program));
     EXPECT_EQ(FolderNames(tool.folder), (std::vector<CString>{L"QueltoFeedbackInformation.dll", L"tool.exe"}))
         << "the program and the library wait for the tool's end; its settings and read-me go at once";
-    EXPECT_TRUE(g_start.userRights) << "the removal runs with administrator rights";
+    EXPECT_FALSE(g_start.administrator) << "the removal runs with administrator rights";
     EXPECT_EQ(g_start.commandLine.find(L"\"" + SystemFolder() + L"\\cmd.exe\" "), 0u) << g_start.commandLine;
     EXPECT_NE(g_start.commandLine.find(L"\"" + SystemFolder() + L"\\timeout.exe\" "), CString::npos) << g_start.commandLine;
     EXPECT_NE(g_start.environment.find(CString(L"\0PATH=", 6) + SystemFolder() + L'\0'), CString::npos);
