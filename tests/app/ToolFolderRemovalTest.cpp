@@ -76,16 +76,6 @@ protected:
     }
 };
 
-// The program reached through a junction, a subst drive, a mapped drive or a short name.
-CString ElsewhereFinalPath(const CString&)
-{
-    return L"D:\\Users\\someone\\Downloads\\tool.exe";
-}
-CString SameFinalPath(const CString& path)
-{
-    return path;
-}
-
 // Windows as it is on a Desktop that OneDrive backs up: every name there a cloud file; and one with
 // a junction at the tool's folder.
 FileTagQuery g_realTag = nullptr;
@@ -140,14 +130,15 @@ TEST_F(ToolRemovalQueries, AProgramReachedThroughALinkOrAPathWithAControlCharact
     const ToolFolder tool;
     const size_t refusals = LogRecords(L"实际为 D:\\Users\\someone\\Downloads\\tool.exe");
     const size_t failedStarts = LogRecords(L"无法以普通用户权限删除工具文件（错误 1314）");
-    SetFinalPathQuery(&ElsewhereFinalPath);
+    // The program reached through a junction, a subst drive, a mapped drive or a short name.
+    SetFinalPathQuery([](const CString&) { return CString(L"D:\\Users\\someone\\Downloads\\tool.exe"); });
     EXPECT_FALSE(ScheduleToolFolderRemoval(tool.program));
     EXPECT_FALSE(ScheduleToolRemovalAtRestart(tool.program));
     EXPECT_EQ(PendingDeletions(), L"") << "deletions registered for the restart";
     EXPECT_EQ(LogRecords(L"实际为 D:\\Users\\someone\\Downloads\\tool.exe"), refusals + 2);
 
     // A line break would end the interpreter's command where the path does.
-    SetFinalPathQuery(&SameFinalPath);
+    SetFinalPathQuery([](const CString& path) { return path; });
     EXPECT_FALSE(ScheduleToolFolderRemoval(tool.folder + L"\\tool\n.exe"));
     // Where the interpreter cannot start with the user's rights, it does not start with the tool's.
     g_realStarter = SetRemovalStarter(&ObservedStart);
