@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The release package of one architecture (made by scripts/package), unpacked into a scratch folder
 # of the Wine prefix: its names are marked UTF-8, it holds exactly the tool, the companion library and
-# the read-me, the tool started from there shows its panel, and once closed it leaves no folder behind.
-# Skipped (77) when there is no package yet. PALLUX_PACKAGE_DIR: where the packages are, when not
-# in build/release.
+# the read-me, the tool started from there shows its panel and its library takes nothing from a
+# settings file beside it, and once closed it leaves no folder behind. Skipped (77) when there is no
+# package yet. PALLUX_PACKAGE_DIR: where the packages are, when not in build/release.
+# PALLUX_LIBRARY_VARIANTS: for a signed package, the folder of the libraries its tool must refuse.
 # Usage: package_starts.sh <x64|x86> <release_tests.exe>
 set -euo pipefail
 arch="$1"
@@ -33,5 +34,12 @@ if [ "$found" != "$(printf '%s\n' "$expected" | LC_ALL=C sort)" ]; then
   exit 1
 fi
 
+filter='ReleasePackage.DISABLED_*'
+# A signed package's own cases, with the libraries package_signed.sh made for them.
+if [ -n "${PALLUX_LIBRARY_VARIANTS:-}" ]; then
+  filter+=':SignedReleasePackage.DISABLED_*'
+  PALLUX_LIBRARY_VARIANTS=$(winepath -w "$PALLUX_LIBRARY_VARIANTS")
+  export PALLUX_LIBRARY_VARIANTS
+fi
 PALLUX_UNPACKED_TOOL=$(winepath -w "$scratch/RapimendPalluxAMDFlashScreenRepair.exe") \
-  wine "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter='ReleasePackage.DISABLED_*'
+  wine "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter="$filter"
