@@ -43,14 +43,14 @@ const WinTrust& TheWinTrust()
 }
 
 // The certificate of the first signer, as encoded; empty when the verifier kept none.
-std::vector<BYTE> SignerCertificate(const WinTrust& winTrust, HANDLE state)
+std::string SignerCertificate(const WinTrust& winTrust, HANDLE state)
 {
     CRYPT_PROVIDER_DATA* data = winTrust.providerData(state);
     CRYPT_PROVIDER_SGNR* signer = data != nullptr ? winTrust.signer(data, 0, FALSE, 0) : nullptr;
     if (signer == nullptr || signer->csCertChain == 0 || signer->pasCertChain == nullptr) return {};
     const CERT_CONTEXT* certificate = signer->pasCertChain[0].pCert;
     if (certificate == nullptr || certificate->pbCertEncoded == nullptr) return {};
-    return {certificate->pbCertEncoded, certificate->pbCertEncoded + certificate->cbCertEncoded};
+    return std::string(reinterpret_cast<const char*>(certificate->pbCertEncoded), certificate->cbCertEncoded);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // that the file checked is the file held. wintrust.dll is loaded from the system folder only.
 #include <windows.h>
 
-#include <vector>
+#include <string>
 
 #include "framework/String.h"
 
@@ -11,7 +11,9 @@ struct FileSignature {
     // ERROR_SUCCESS for a valid signature, TRUST_E_NOSIGNATURE for none, WinVerifyTrust's error
     // otherwise (a changed file, an expired certificate, wintrust.dll missing: TRUST_E_SYSTEM_ERROR).
     LONG status = TRUST_E_SYSTEM_ERROR;
-    std::vector<BYTE> signer;  // the signer's certificate as encoded (DER), when the signature is valid
+    // The signer's certificate as encoded (DER bytes), when the signature is valid. (A byte vector
+    // here meets PngResource.cpp's, built without link-time optimisation: i686's linker rejects it.)
+    std::string signer;
 };
 
 // Verifies the file open as `file` (at `path`, for the verifier's messages) without any window and

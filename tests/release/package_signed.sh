@@ -73,13 +73,14 @@ for a in x64 x86; do
   fi
 done
 
-# The libraries the signed tool must refuse: this one signed by the second signer, and with one
-# byte of its code changed after signing.
-mkdir variants
+# The signed tool and library, and the libraries the tool must refuse: this one signed by the second
+# signer, and with one byte of its code changed after signing.
+mkdir signed
+cp "$arch/RapimendPalluxAMDFlashScreenRepair.exe" "$arch/QueltoFeedbackInformation.dll" signed/
 osslsigncode remove-signature -in "$arch/QueltoFeedbackInformation.dll" -out unsigned.dll >/dev/null
-osslsigncode sign -pkcs12 other.pfx -pass throwaway -h sha256 -in unsigned.dll -out variants/other-signer.dll >/dev/null
-cp "$arch/QueltoFeedbackInformation.dll" variants/changed.dll
-change_one_byte variants/changed.dll
+osslsigncode sign -pkcs12 other.pfx -pass throwaway -h sha256 -in unsigned.dll -out signed/other-signer.dll >/dev/null
+cp "$arch/QueltoFeedbackInformation.dll" signed/changed.dll
+change_one_byte signed/changed.dll
 
-PALLUX_PACKAGE_DIR="$work/release" PALLUX_LIBRARY_VARIANTS="$work/variants" \
+PALLUX_PACKAGE_DIR="$work/release" PALLUX_SIGNED_FILES="$work/signed" \
   bash "$here/package_starts.sh" "$arch" "$tests_exe"

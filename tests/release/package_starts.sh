@@ -4,7 +4,8 @@
 # the read-me, the tool started from there shows its panel and its library takes nothing from a
 # settings file beside it, and once closed it leaves no folder behind. Skipped (77) when there is no
 # package yet. PALLUX_PACKAGE_DIR: where the packages are, when not in build/release.
-# PALLUX_LIBRARY_VARIANTS: for a signed package, the folder of the libraries its tool must refuse.
+# PALLUX_SIGNED_FILES: for a signed package, a folder with its tool and library and the libraries
+# that tool must refuse (package_signed.sh).
 # Usage: package_starts.sh <x64|x86> <release_tests.exe>
 set -euo pipefail
 arch="$1"
@@ -35,11 +36,10 @@ if [ "$found" != "$(printf '%s\n' "$expected" | LC_ALL=C sort)" ]; then
 fi
 
 filter='ReleasePackage.DISABLED_*'
-# A signed package's own cases, with the libraries package_signed.sh made for them.
-if [ -n "${PALLUX_LIBRARY_VARIANTS:-}" ]; then
+if [ -n "${PALLUX_SIGNED_FILES:-}" ]; then
   filter+=':SignedReleasePackage.DISABLED_*'
-  PALLUX_LIBRARY_VARIANTS=$(winepath -w "$PALLUX_LIBRARY_VARIANTS")
-  export PALLUX_LIBRARY_VARIANTS
+  PALLUX_SIGNED_FILES=$(winepath -w "$PALLUX_SIGNED_FILES")
+  export PALLUX_SIGNED_FILES
 fi
 PALLUX_UNPACKED_TOOL=$(winepath -w "$scratch/RapimendPalluxAMDFlashScreenRepair.exe") \
   wine "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter="$filter"
