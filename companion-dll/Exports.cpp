@@ -110,11 +110,15 @@ int QUELTO_CALL GetToolIsNewVersion(const wchar_t* toolId, const wchar_t* toolVe
 {
     const LibrarySettings settings = ReadSettings();
     // 0: no newer version; 1: a version could not be read, so nothing is demanded; 3: update.
-    int result = 1;
+    // With no server to ask, the shipped library demands nothing; the test build's settings may.
+    int result = 0;
+#if PALLUX_REFERENCE_SETTINGS_FILE
+    result = 1;
     if (toolVersion != nullptr) {
         if (const auto order = CompareVersions(settings.newestVersion, toolVersion))
             result = *order > 0 ? kNewerVersionRequired : 0;
     }
+#endif
     Record(settings.journalPath, L"GetToolIsNewVersion",
            {{L"tool", EscapeJournalValue(toolId)},
             {L"version", EscapeJournalValue(toolVersion)},

@@ -17,6 +17,7 @@ const wchar_t kDefaultMoreSolutionsUrl[] = L"https://www.example.com/rapimend/mo
 const wchar_t kDefaultUseAgreementUrl[] = L"https://www.example.com/rapimend/use-agreement";
 const std::wstring kDefaultToolDownloadUrl = std::wstring(L"https://www.example.com/rapimend/download/") + TOOL_ID;
 
+#if PALLUX_REFERENCE_SETTINGS_FILE
 std::wstring ReadString(const std::wstring& ini, const wchar_t* section, const wchar_t* key, const wchar_t* fallback)
 {
     wchar_t value[2048] = {};
@@ -30,11 +31,14 @@ int ReadInteger(const std::wstring& ini, const wchar_t* section, const wchar_t* 
     int value = 0;
     return ParseWholeInteger(ReadString(ini, section, key, L""), value) ? value : fallback;
 }
+#endif
 
+// Under ProgramData; none when there is no such folder, never beside the library, whose folder is
+// one that others may write.
 std::wstring DefaultJournalPath()
 {
     wchar_t folder[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_COMMON_APPDATA, FALSE)) return LibraryFolder() + L"journal.txt";
+    if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_COMMON_APPDATA, FALSE)) return std::wstring();
     return std::wstring(folder) + L"\\QueltoFeedback\\journal.txt";
 }
 
@@ -79,17 +83,26 @@ std::wstring LibraryFolder()
 
 LibrarySettings ReadSettings()
 {
-    const std::wstring ini = LibraryFolder() + L"QueltoFeedbackInformation.ini";
     LibrarySettings settings;
-    settings.initResult = ReadInteger(ini, L"Library", L"InitResult", 1);
+    settings.newestVersion = kDefaultNewestVersion;
+    settings.feedbackUrl = kDefaultFeedbackUrl;
+    settings.moreToolsUrl = kDefaultMoreToolsUrl;
+    settings.moreSolutionsUrl = kDefaultMoreSolutionsUrl;
+    settings.useAgreementUrl = kDefaultUseAgreementUrl;
+    settings.toolDownloadUrl = kDefaultToolDownloadUrl;
+    settings.journalPath = DefaultJournalPath();
+#if PALLUX_REFERENCE_SETTINGS_FILE
+    const std::wstring ini = LibraryFolder() + L"QueltoFeedbackInformation.ini";
+    settings.initResult = ReadInteger(ini, L"Library", L"InitResult", settings.initResult);
     settings.openPages = ReadInteger(ini, L"Library", L"OpenPages", 1) != 0;
-    settings.newestVersion = ReadString(ini, L"Version", L"Newest", kDefaultNewestVersion);
-    settings.feedbackUrl = ReadString(ini, L"Addresses", L"Feedback", kDefaultFeedbackUrl);
-    settings.moreToolsUrl = ReadString(ini, L"Addresses", L"MoreTools", kDefaultMoreToolsUrl);
-    settings.moreSolutionsUrl = ReadString(ini, L"Addresses", L"MoreSolutions", kDefaultMoreSolutionsUrl);
-    settings.useAgreementUrl = ReadString(ini, L"Addresses", L"UseAgreement", kDefaultUseAgreementUrl);
-    settings.toolDownloadUrl = ReadString(ini, L"Addresses", L"ToolDownload", kDefaultToolDownloadUrl.c_str());
-    settings.journalPath = ReadString(ini, L"Journal", L"Path", L"");
-    if (settings.journalPath.empty()) settings.journalPath = DefaultJournalPath();
+    settings.newestVersion = ReadString(ini, L"Version", L"Newest", settings.newestVersion.c_str());
+    settings.feedbackUrl = ReadString(ini, L"Addresses", L"Feedback", settings.feedbackUrl.c_str());
+    settings.moreToolsUrl = ReadString(ini, L"Addresses", L"MoreTools", settings.moreToolsUrl.c_str());
+    settings.moreSolutionsUrl = ReadString(ini, L"Addresses", L"MoreSolutions", settings.moreSolutionsUrl.c_str());
+    settings.useAgreementUrl = ReadString(ini, L"Addresses", L"UseAgreement", settings.useAgreementUrl.c_str());
+    settings.toolDownloadUrl = ReadString(ini, L"Addresses", L"ToolDownload", settings.toolDownloadUrl.c_str());
+    const std::wstring journalPath = ReadString(ini, L"Journal", L"Path", L"");
+    if (!journalPath.empty()) settings.journalPath = journalPath;
+#endif
     return settings;
 }

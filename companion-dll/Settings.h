@@ -1,7 +1,10 @@
 #pragma once
-// The reference library's settings: the optional "QueltoFeedbackInformation.ini" beside the library,
-// read again at every call so a change takes effect at once. A missing file, key or malformed value
-// means the default.
+// The reference library's settings. The shipped library has fixed ones: its journal under
+// ProgramData, the maker's addresses, and no newer version known. Only the build the tests use
+// (PALLUX_REFERENCE_SETTINGS_FILE) reads "QueltoFeedbackInformation.ini" beside the library, again at
+// every call so a change takes effect at once; a missing file, key or malformed value means the
+// fixed value. A file beside a tool run as administrator must not choose where it writes or which
+// page its user is sent to.
 #include <string>
 
 struct LibrarySettings {

@@ -1,7 +1,9 @@
 #include "companion/FeedbackLibrary.h"
 
-#include <utility>
+#include <cstdio>
 
+#include "companion/FileSignature.h"
+#include "framework/Handle.h"
 #include "framework/Paths.h"
 
 namespace {
@@ -26,42 +28,105 @@ bool IsAbsoluteFolder(const CString& folder)
 
 }  // namespace
 
-BOOL CFeedbackLibrary::Load(const CString& programFolder)
+LibraryLoad CFeedbackLibrary::Load(const CString& programFolder, FileInformationFn fileInformation)
 {
-    Unload();
+    ClearEntryPoints();
     // An empty or relative folder would leave a bare or relative name for the system to search for.
-    if (!IsAbsoluteFolder(programFolder)) return FALSE;
+    if (!IsAbsoluteFolder(programFolder)) return LibraryLoad::NotAbsolute;
     CString path = programFolder;
     if (path.back() != L'\\') path += L'\\';
     path += kCompanionLibraryName;
 
-    // What the library itself needs comes from its own folder or the system folder, nowhere else.
-    m_hModule = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (m_hModule == nullptr) return FALSE;
-
-    // In table order; the first missing export ends the load.
-    const bool complete = Resolve(m_hModule, "InitFreedbackDll", InitFreedbackDll) &&
-                          Resolve(m_hModule, "FeedbackQuestion", FeedbackQuestion) &&
-                          Resolve(m_hModule, "OpenUrl", OpenUrl) &&
-                          Resolve(m_hModule, "GetInterNetState", GetInterNetState) &&
-                          Resolve(m_hModule, "CustomerFeedback", CustomerFeedback) &&
-                          Resolve(m_hModule, "CustomerFeedbackEx", CustomerFeedbackEx) &&
-                          Resolve(m_hModule, "WriteCustomerFeedbackInfoFile", WriteCustomerFeedbackInfoFile) &&
-                          Resolve(m_hModule, "GetToolIsNewVersion", GetToolIsNewVersion) &&
-                          Resolve(m_hModule, "GetToolIsNewVersionDown", GetToolIsNewVersionDown) &&
-                          Resolve(m_hModule, "OpenToolDownUrl", OpenToolDownUrl) &&
-                          Resolve(m_hModule, "OpenUseAgreementUrl", OpenUseAgreementUrl);
-    if (!complete) {
-        Unload();
-        return FALSE;
+    // The name itself, not what a link at it leads to; a folder opens too, so that it can be told apart.
+    const CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? LibraryLoad::Missing
+                                                                                : LibraryLoad::Unreadable;
     }
-    return TRUE;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!fileInformation(file.Get(), &information)) return LibraryLoad::Unreadable;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return LibraryLoad::Link;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return LibraryLoad::Folder;
+    // Another name of the same file may lie in a folder its owner can still write through.
+    if (information.nNumberOfLinks != 1) return LibraryLoad::Link;
+
+    if (ProgramImageIsSigned()) {
+        const LibraryLoad signer = CheckSigner(file.Get(), path);
+        if (signer != LibraryLoad::Loaded) return signer;
+    }
+
+    // The file held is the file loaded. What the library itself imports comes from the system
+    // folder only: its own folder is the one others may write.
+    const CString finalPath = FinalPathOf(file.Get());
+    const HMODULE module =
+        finalPath.IsEmpty() ? nullptr : LoadLibraryExW(finalPath.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module == nullptr) return LibraryLoad::NotLoadable;
+    // Never freed, also when incomplete: its DllMain has run and may have left work behind.
+    if (!ResolveExports(module)) {
+        ClearEntryPoints();
+        return LibraryLoad::ExportMissing;
+    }
+    return LibraryLoad::Loaded;
 }
 
-void CFeedbackLibrary::Unload()
+LibraryLoad CFeedbackLibrary::CheckSigner(HANDLE file, const CString& path)
 {
-    ClearEntryPoints();
-    if (m_hModule != nullptr) FreeLibrary(std::exchange(m_hModule, nullptr));
+    // The program's own signer, read the same way from the program's file, held likewise.
+    const CString programPath = ProgramPath();
+    const CHandle program(programPath.IsEmpty() ? INVALID_HANDLE_VALUE
+                                                : CreateFileW(programPath.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                              nullptr, OPEN_EXISTING, 0, nullptr));
+    const FileSignature own = program ? ReadFileSignature(program.Get(), programPath) : FileSignature();
+    if (own.status != ERROR_SUCCESS) {
+        m_trustStatus = own.status;
+        return LibraryLoad::ProgramUnsigned;
+    }
+    const FileSignature library = ReadFileSignature(file, path);
+    m_trustStatus = library.status;
+    if (library.status == TRUST_E_NOSIGNATURE) return LibraryLoad::Unsigned;
+    if (library.status != ERROR_SUCCESS) return LibraryLoad::BadSignature;
+    if (library.signer != own.signer) return LibraryLoad::OtherSigner;
+    return LibraryLoad::Loaded;
+}
+
+CString CFeedbackLibrary::LoadFailureText(LibraryLoad outcome) const
+{
+    wchar_t status[16] = {};
+    swprintf(status, 16, L"0x%08lX", static_cast<unsigned long>(m_trustStatus));
+    const CString library = CString(L"配套库 ") + kCompanionLibraryName;
+    switch (outcome) {
+    case LibraryLoad::Loaded: return CString();
+    case LibraryLoad::NotAbsolute: return L"工具所在文件夹的路径无效，" + library + L" 未加载";
+    case LibraryLoad::Missing: return L"工具所在文件夹中没有" + library;
+    case LibraryLoad::Folder: return library + L" 的位置上是一个文件夹，已拒绝";
+    case LibraryLoad::Link: return library + L" 是链接或有多个文件名，已拒绝";
+    case LibraryLoad::Unreadable: return library + L" 无法打开（正被写入或无权访问），未加载";
+    case LibraryLoad::ProgramUnsigned: return L"无法验证工具本身的签名（" + CString(status) + L"），" + library + L" 未加载";
+    case LibraryLoad::Unsigned: return L"工具已签名，但" + library + L" 没有签名，已拒绝";
+    case LibraryLoad::BadSignature:
+        return library + L" 的签名无效（" + CString(status) + L"，例如签名后文件被改动），已拒绝";
+    case LibraryLoad::OtherSigner: return library + L" 的签名者不是工具本身的签名者，已拒绝";
+    case LibraryLoad::NotLoadable: return L"系统无法加载" + library;
+    case LibraryLoad::ExportMissing: return library + L" 缺少导出函数";
+    }
+    return CString();
+}
+
+bool CFeedbackLibrary::ResolveExports(HMODULE module)
+{
+    // In table order; the first missing export ends the load.
+    return Resolve(module, "InitFreedbackDll", InitFreedbackDll) &&
+           Resolve(module, "FeedbackQuestion", FeedbackQuestion) && Resolve(module, "OpenUrl", OpenUrl) &&
+           Resolve(module, "GetInterNetState", GetInterNetState) &&
+           Resolve(module, "CustomerFeedback", CustomerFeedback) &&
+           Resolve(module, "CustomerFeedbackEx", CustomerFeedbackEx) &&
+           Resolve(module, "WriteCustomerFeedbackInfoFile", WriteCustomerFeedbackInfoFile) &&
+           Resolve(module, "GetToolIsNewVersion", GetToolIsNewVersion) &&
+           Resolve(module, "GetToolIsNewVersionDown", GetToolIsNewVersionDown) &&
+           Resolve(module, "OpenToolDownUrl", OpenToolDownUrl) &&
+           Resolve(module, "OpenUseAgreementUrl", OpenUseAgreementUrl);
 }
 
 void CFeedbackLibrary::ClearEntryPoints()

@@ -1,23 +1,50 @@
 #pragma once
 // The companion library: loaded from the program's folder by full path, its eleven exports
-// resolved in table order. It stays loaded until its owner goes (the main panel, with the window),
-// so that the tool can delete it on the way out.
+// resolved in table order. Once loaded it stays until the process ends: a maker's library may still
+// run a thread, a timer or a callback of its own after any call has returned, and must never be
+// unmapped under it.
+//
+// The file is opened first and held, sharing nothing but reading, until the library is loaded:
+// nobody can change, rename or replace it between the checks and the load, and the load takes the
+// held file by its final path. A folder, a link of any kind or a file with more than one name at
+// the library's name is refused. When the running program is signed, the library must carry a valid
+// signature by the program's own signer: the tool runs as administrator from a folder others may
+// write, and anything else there would run with its rights. The library's own imports come from the
+// system folder only.
 #include "companion/FeedbackAbi.h"
 #include "framework/String.h"
+
+// What a load came to; anything but Loaded leaves every entry point null.
+enum class LibraryLoad {
+    Loaded,
+    NotAbsolute,     // the folder given was empty or relative
+    Missing,         // no file of the name
+    Folder,          // a folder at the name
+    Link,            // a reparse point (a symbolic link, a junction…) or a file with more than one name
+    Unreadable,      // the file could not be opened and held (in use for writing, access denied)
+    ProgramUnsigned, // the program's own file does not carry its valid signature
+    Unsigned,        // the program is signed, the library is not
+    BadSignature,    // the library's signature does not verify (changed after signing, expired…)
+    OtherSigner,     // the library is signed by someone else than the program
+    NotLoadable,     // the system could not load it
+    ExportMissing,   // loaded, but an export is missing
+};
+
+// How the loader reads a file's attributes by handle; tests play file systems Wine cannot make.
+using FileInformationFn = BOOL(WINAPI*)(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
 
 class CFeedbackLibrary {
 public:
     CFeedbackLibrary() = default;
-    ~CFeedbackLibrary() { Unload(); }
     CFeedbackLibrary(const CFeedbackLibrary&) = delete;
     CFeedbackLibrary& operator=(const CFeedbackLibrary&) = delete;
 
     // Loads "QueltoFeedbackInformation.dll" from `programFolder`, an absolute folder (no trailing
-    // backslash needed), and resolves every export; FALSE for an empty or relative folder, or when
-    // the file or any export is missing, and then every entry point stays null.
-    BOOL Load(const CString& programFolder);
+    // backslash needed), and resolves every export.
+    LibraryLoad Load(const CString& programFolder, FileInformationFn fileInformation = &GetFileInformationByHandle);
     bool IsLoaded() const { return InitFreedbackDll != nullptr; }
-    void Unload();
+    // Why the last load failed, as the tool's log records it.
+    CString LoadFailureText(LibraryLoad outcome) const;
 
     InitFreedbackDllFn InitFreedbackDll = nullptr;
     FeedbackQuestionFn FeedbackQuestion = nullptr;
@@ -32,7 +59,10 @@ public:
     OpenUseAgreementUrlFn OpenUseAgreementUrl = nullptr;
 
 private:
+    // The signature checks of a signed program on the held library file.
+    LibraryLoad CheckSigner(HANDLE file, const CString& path);
+    bool ResolveExports(HMODULE module);
     void ClearEntryPoints();
 
-    HMODULE m_hModule = nullptr;
+    LONG m_trustStatus = 0;  // the verifier's answer for a library whose signature failed
 };

@@ -5,6 +5,7 @@
 #include "companion/ToolIdentity.h"
 #include "framework/Paths.h"
 #include "mainwnd/MainPanel.h"
+#include "repair/RepairLog.h"
 
 namespace {
 const wchar_t kInitFailed[] = L"工具初始化失败";
@@ -25,7 +26,12 @@ void CPalluxAMDFlashScreenRepairDlg::RunStartupChecks()
     if (!m_repair.CheckSystemVersion()) FailStartup(kUnsupportedSystem);
     if (!m_mouseHook.SetTarget(m_hWnd)) FailStartup(kInitFailed);
     if (!m_mouseHook.Install()) FailStartup(kInitFailed);
-    if (!m_feedbackLib.Load(FolderOf(ProgramPath()))) FailStartup(kInitFailed);
+    // A library refused or missing ends the tool the same way; the log says which and why.
+    const LibraryLoad load = m_feedbackLib.Load(FolderOf(ProgramPath()));
+    if (load != LibraryLoad::Loaded) {
+        LogNote(m_feedbackLib.LoadFailureText(load));
+        FailStartup(kInitFailed);
+    }
     if (m_feedbackLib.InitFreedbackDll(m_strDllInfo.ForFilling()) == 0) FailStartup(kInitFailed);
 }
 

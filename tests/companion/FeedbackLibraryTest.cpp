@@ -1,4 +1,4 @@
-// Loading the companion library only from an absolute folder; the reference library's version check
+// Loading the companion library only as a plain file of an absolute folder; the reference library's version check
 // and its journal, which never writes through a link.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,18 @@
 
 namespace {
 
-TEST(FeedbackLibraryLoad, ALibraryNotAbsolutelyPlacedFailsToLoad)
+// Wine cannot make junctions or symbolic links, so a file system that has them is played: the
+// attributes read by handle report a reparse point at the folder (call 1) or at the file (call 2).
+int g_reparseAtCall = 0;
+int g_calls = 0;
+BOOL WINAPI InformationWithReparsePoint(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information)
+{
+    const BOOL known = GetFileInformationByHandle(handle, information);
+    if (++g_calls == g_reparseAtCall) information->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    return known;
+}
+
+TEST(FeedbackLibraryLoad, OnlyAPlainFileInAnAbsoluteFolderLoads)
 {
     // A complete library in the current directory and in a folder below it: a loader that let the
     // system search for the name would find them.
@@ -22,8 +33,26 @@ TEST(FeedbackLibraryLoad, ALibraryNotAbsolutelyPlacedFailsToLoad)
 
     // A folder without the library and one with an incomplete library are the start-up checks' cases.
     for (const wchar_t* folder : {L"", L"sub", L".\\sub", L"C:sub", L"\\sub"})
-        EXPECT_FALSE(CFeedbackLibrary().Load(folder)) << "folder '" << CString(folder) << "'";
-    EXPECT_TRUE(CFeedbackLibrary().Load(current / L"sub")) << "the same library by its absolute folder loads";
+        EXPECT_EQ(CFeedbackLibrary().Load(folder), LibraryLoad::NotAbsolute) << "folder '" << CString(folder) << "'";
+
+    // A folder at the name; a second name of the library (either of them); a link, played.
+    ScratchFolder folderAtName, secondName;
+    ASSERT_TRUE(CreateDirectoryW((folderAtName / kCompanionLibraryName).c_str(), nullptr));
+    EXPECT_EQ(CFeedbackLibrary().Load(folderAtName.Path()), LibraryLoad::Folder);
+    ASSERT_TRUE(CreateHardLinkW((secondName / kCompanionLibraryName).c_str(),
+                                (current / kCompanionLibraryName).c_str(), nullptr));
+    EXPECT_EQ(CFeedbackLibrary().Load(secondName.Path()), LibraryLoad::Link);
+    EXPECT_EQ(CFeedbackLibrary().Load(current.Path()), LibraryLoad::Link);
+    g_reparseAtCall = 1;
+    g_calls = 0;
+    CFeedbackLibrary linked;
+    EXPECT_EQ(linked.Load(current / L"sub", &InformationWithReparsePoint), LibraryLoad::Link);
+    EXPECT_FALSE(linked.IsLoaded());
+    EXPECT_TRUE(LoadedModule(GetCurrentProcessId(), kCompanionLibraryName).empty()) << "a refused library was loaded";
+
+    CFeedbackLibrary library;
+    EXPECT_EQ(library.Load(current / L"sub"), LibraryLoad::Loaded) << "the same library by its absolute folder";
+    EXPECT_TRUE(library.IsLoaded());
 }
 
 TEST(ReferenceLibrary, VersionsCompareNumericallyPartByPart)
@@ -35,17 +64,6 @@ TEST(ReferenceLibrary, VersionsCompareNumericallyPartByPart)
         EXPECT_LE(CompareVersions(notNewer, L"1.5.21.423").value_or(1), 0) << notNewer;
     for (const wchar_t* malformed : {L"", L"abc", L"1..6", L"2.0-beta", L"-2.0", L"2.", L"2.0.0.0.0", L"２.0"})
         EXPECT_FALSE(CompareVersions(malformed, L"1.5.21.423").has_value()) << malformed;
-}
-
-// Wine cannot make junctions or symbolic links, so a file system that has them is played: the
-// attributes read by handle report a reparse point at the folder (call 1) or at the file (call 2).
-int g_reparseAtCall = 0;
-int g_calls = 0;
-BOOL WINAPI InformationWithReparsePoint(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information)
-{
-    const BOOL known = GetFileInformationByHandle(handle, information);
-    if (++g_calls == g_reparseAtCall) information->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-    return known;
 }
 
 TEST(Journal, ReparsePointFolderOrFileIsNeverWritten)

@@ -1,26 +1,138 @@
 // A release package unpacked into a folder of its own: its tool starts there and shows its panel,
-// and once closed through the problem-solved question it takes its whole folder with it.
+// its library takes nothing from a settings file beside it, and once closed through the
+// problem-solved question the tool takes its whole folder with it. A signed package's tool loads
+// only a library its own signer signed, and the signature check's wintrust.dll only from the system.
 #include <gtest/gtest.h>
+
+#include <shlobj.h>
 
 #include <cstdlib>
 
 #include "ToolDriver.h"
+#include "framework/Encoding.h"
 
 namespace {
 
+const wchar_t kInitFailed[] = L"工具初始化失败";
+const wchar_t kNewerVersion[] = L"检测到当前工具有新的版本更新，请下载最新版本使用。";
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+ToolSetup StartedAt(const CString& program)
+{
+    ToolSetup setup;
+    setup.startAt = program;
+    return setup;
+}
+
+// The shipped library's journal, in its fixed place: its lines that record `exportName`.
+size_t FixedJournalLines(const char* exportName)
+{
+    wchar_t data[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE);
+    return Occurrences(ReadBytes(CString(data) + L"\\QueltoFeedback\\journal.txt"), std::string("\t") + exportName + "\t");
+}
+
 // Runs only from package_starts.sh, which unpacks the package and names its tool in
 // PALLUX_UNPACKED_TOOL.
-TEST(ReleasePackage, DISABLED_TheUnpackedToolShowsItsPanelAndLeavesNothingWhenClosed)
+TEST(ReleasePackage, DISABLED_TheUnpackedToolShowsItsPanelTakesNoSettingsAndLeavesNothingWhenClosed)
 {
     const wchar_t* tool = _wgetenv(L"PALLUX_UNPACKED_TOOL");
     ASSERT_NE(tool, nullptr);
-    ToolSetup setup;
-    setup.startAt = tool;
-    ToolRun started(setup);
+    // Settings as the test build reads them: a journal elsewhere, other addresses, a newer version.
+    const CString folder = FolderOf(tool), elsewhere = FolderOf(folder) + L"\\elsewhere.txt";
+    const CString settings = L"[Journal]\r\nPath=" + elsewhere +
+                             L"\r\n[Addresses]\r\nToolDownload=https://elsewhere.example/download\r\n"
+                             L"UseAgreement=https://elsewhere.example/agreement\r\n[Version]\r\nNewest=99\r\n";
+    std::string bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(settings.data()), settings.size() * sizeof(wchar_t));
+    WriteBytes(folder + L"\\QueltoFeedbackInformation.ini", bytes);
+    const size_t versionChecks = FixedJournalLines("GetToolIsNewVersion");
+    const size_t downloads = FixedJournalLines("OpenToolDownUrl");
+
+    ToolRun started(StartedAt(tool));
     ASSERT_NE(started.MainPanel(30000), nullptr) << "the packaged tool did not show its panel";
+    // The version check is answered in the fixed journal with nothing demanded, and the window stays.
+    EXPECT_TRUE(WaitUntil([&] { return FixedJournalLines("GetToolIsNewVersion") > versionChecks; }))
+        << "no version check in the journal under ProgramData";
+    EXPECT_EQ(started.PromptSaying(kNewerVersion, 2000), nullptr) << "the settings file demanded an update";
+    EXPECT_NE(started.MainPanel(0), nullptr);
+    EXPECT_EQ(FixedJournalLines("OpenToolDownUrl"), downloads) << "a download page was opened";
+
     ASSERT_EQ(started.CloseAsUser(), 0) << "the tool did not end through the problem-solved question";
     EXPECT_TRUE(WaitUntil([&] { return !IsFolder(started.Folder()); }, 20000))
         << "the unpacked folder is still there, holding: " << testing::PrintToString(started.FolderContents());
+    EXPECT_EQ(GetFileAttributesW(elsewhere.c_str()), INVALID_FILE_ATTRIBUTES) << "the settings file chose the journal";
+}
+
+// The signed tool from `signedFiles` started from a folder of its own beside `library` under the
+// library's name, and `beside` (from, to) next to it.
+struct SignedToolRun {
+    ScratchFolder scratch;
+    ToolRun run;
+
+    SignedToolRun(const CString& signedFiles, const CString& library, const std::pair<CString, CString>& beside = {})
+        : run(StartedAt(Place({{signedFiles + L"\\" + kTool, kTool}, {library, kCompanion}, beside})))
+    {
+    }
+    CString Place(const std::vector<std::pair<CString, CString>>& files) const
+    {
+        for (const auto& [from, to] : files)
+            if (!from.empty() && !CopyFileW(from.c_str(), (scratch / to).c_str(), TRUE))
+                throw std::runtime_error("the signed tool's folder could not be made");
+        return scratch / kTool;
+    }
+};
+
+// Runs only from package_signed.sh, which names in PALLUX_SIGNED_FILES a folder holding the signed
+// package's tool and library, that library signed by a second certificate (other-signer.dll) and
+// with one byte changed after signing (changed.dll).
+TEST(SignedReleasePackage, DISABLED_OnlyALibraryOfTheToolsOwnSignerLoadsAndWintrustComesFromTheSystem)
+{
+    const wchar_t* signedFiles = _wgetenv(L"PALLUX_SIGNED_FILES");
+    ASSERT_NE(signedFiles, nullptr);
+    const CString planted = ExecutableFolder() + L"\\planted\\gdiplus.dll";  // leaves "<its name>.loaded"
+
+    {
+        // Wine takes a wintrust.dll beside the program before its own only when told to, as Windows would.
+        const WineProgramSetting search{kTool, L"DllOverrides", L"wintrust", L"native,builtin"};
+        SignedToolRun signedTool(signedFiles, CString(signedFiles) + L"\\" + kCompanion, {planted, L"wintrust.dll"});
+        EXPECT_NE(signedTool.run.MainPanel(30000), nullptr) << "the signed tool refused its own library";
+        EXPECT_FALSE(LoadedModule(signedTool.run.ProcessId(), L"wintrust.dll").empty()) << "no signature was checked";
+        signedTool.run.End();
+        EXPECT_EQ(GetFileAttributesW((signedTool.scratch / L"wintrust.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+            << "the wintrust.dll beside the tool was loaded";
+    }
+
+    const struct {
+        const char* name;
+        CString library;
+        const wchar_t* why;  // in the log record
+    } refused[] = {
+        {"unsigned", planted, L"没有签名"},
+        {"another signer", CString(signedFiles) + L"\\other-signer.dll", L"签名者不是工具本身的签名者"},
+        {"changed after signing", CString(signedFiles) + L"\\changed.dll", L"的签名无效"},
+    };
+    for (const auto& library : refused) {
+        SCOPED_TRACE(library.name);
+        const std::string why = CodePageFromWide(936, library.why);
+        const size_t records = Occurrences(ToolLog(), why);
+        SignedToolRun signedTool(signedFiles, library.library);
+        const HWND notice = signedTool.run.PromptSaying(kInitFailed);
+        ASSERT_NE(notice, nullptr);
+        EXPECT_TRUE(LoadedModule(signedTool.run.ProcessId(), kCompanion).empty()) << "the refused library was loaded";
+        ClickControl(notice, IDC_PROMPT_OK);
+        EXPECT_EQ(signedTool.run.WaitForExit(), 0);
+        EXPECT_EQ(Occurrences(ToolLog(), why), records + 1) << "the log does not say why";
+        EXPECT_EQ(GetFileAttributesW((signedTool.scratch / L"QueltoFeedbackInformation.dll.loaded").c_str()),
+                  INVALID_FILE_ATTRIBUTES)
+            << "the refused library's DllMain ran";
+    }
 }
 
 }  // namespace

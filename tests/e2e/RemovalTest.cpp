@@ -1,7 +1,7 @@
 // The tool removes itself from the folder it was started from, after it has been closed the normal
 // way: its own files (its read-me among them) only, the folder only when nothing else is left in it,
 // nothing beside it, never a drive's root, and nothing at all from a path the command interpreter
-// would rewrite.
+// would rewrite. The companion library stays loaded until the tool has ended, and yet goes with it.
 #include <gtest/gtest.h>
 
 #include "ToolDriver.h"
@@ -34,6 +34,9 @@ TEST_P(ToolRemoval, AfterANormalCloseOnlyTheToolsFilesGo)
     ToolSetup setup;
     setup.folderName = removal.folder;
     setup.drive = removal.drive;
+    // It records how it left the tool's process beside the folder, which a drive's root has not.
+    const bool recorded = removal.drive == 0;
+    if (recorded) setup.library = L"detach-recorder\\QueltoFeedbackInformation.dll";
     ToolRun tool(setup);
     const CString sentinels[] = {tool.Beside(L"测试"), tool.Beside(L"x")};
     for (const CString& sentinel : sentinels) ASSERT_TRUE(CreateDirectoryW(sentinel.c_str(), nullptr));
@@ -72,6 +75,9 @@ TEST_P(ToolRemoval, AfterANormalCloseOnlyTheToolsFilesGo)
         EXPECT_EQ(ReadBytes(folder + L"\\mine.txt"), removal.userFile ? "the user's own" : "");
     EXPECT_EQ(IsFolder(tool.Folder()), !left.empty()) << "the folder itself";
     for (const CString& sentinel : sentinels) EXPECT_TRUE(IsFolder(sentinel)) << sentinel << " beside the tool went";
+    if (recorded) {
+        EXPECT_EQ(ReadBytes(tool.Folder() + L"-detach.txt"), "process ended") << "how the library left";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, ToolRemoval, testing::ValuesIn(kRemovals),

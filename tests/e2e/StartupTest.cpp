@@ -25,8 +25,8 @@ struct StartupFailure {
 
 const StartupFailure kFailures[] = {
     {"NoLibrary", nullptr, L"", nullptr, kInitFailed, 0, false, 0},
-    // A library without every export is let go again at once.
-    {"MissingExport", L"incomplete-companion\\QueltoFeedbackInformation.dll", L"", nullptr, kInitFailed, 0, false, 0},
+    // A library without every export is never called, but stays: its DllMain has run.
+    {"MissingExport", L"incomplete-companion\\QueltoFeedbackInformation.dll", L"", nullptr, kInitFailed, 0, true, 0},
     {"InitialisationRefused", kCompanion, L"InitResult=0", nullptr, kInitFailed, 1, true, 0},
     // The version check comes before the library is even loaded.
     {"Windows7", kCompanion, L"", L"win7", kUnsupportedSystem, 0, false, 0},

@@ -3,8 +3,10 @@
 # here, in a temporary folder removed on every way out; scripts/package signs both architectures'
 # packages with them into that folder. Each program and library in them verifies against that
 # authority and names the tool and the maker's address; a program changed by one byte after signing
-# no longer verifies; and the signed tool of this build's architecture starts from its unpacked
-# package (package_starts.sh).
+# no longer verifies; without a timestamp server the script signs only when told an untimestamped
+# signature is wanted; and the signed tool of this build's architecture starts from its unpacked
+# package (package_starts.sh) and refuses the package's library signed by a second certificate or
+# changed by one byte after signing.
 # Usage: package_signed.sh <x64|x86> <release_tests.exe>
 set -euo pipefail
 arch="$1"
@@ -18,6 +20,13 @@ fail() {
   exit 1
 }
 
+# One byte of the code (at 4096, inside the first section) changed after signing.
+change_one_byte() {
+  local byte
+  byte=$(od -An -tu1 -j4096 -N1 "$1" | tr -d ' ')
+  printf "\\$(printf %o $(((byte + 1) % 256)))" | dd of="$1" bs=1 seek=4096 conv=notrunc status=none
+}
+
 cd "$work"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 2 -subj "/CN=Throwaway test authority" \
   -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" 2>/dev/null
@@ -26,9 +35,21 @@ printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedK
 openssl x509 -req -in signer.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -extfile signer.ext \
   -out signer.crt 2>/dev/null
 openssl pkcs12 -export -inkey signer.key -in signer.crt -certfile ca.crt -passout pass:throwaway -out signer.pfx
+# A second signer of the same authority: everything but the signer is as good.
+openssl req -newkey rsa:2048 -nodes -keyout other.key -out other.csr -subj "/CN=Another throwaway signer" 2>/dev/null
+openssl x509 -req -in other.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -extfile signer.ext \
+  -out other.crt 2>/dev/null
+openssl pkcs12 -export -inkey other.key -in other.crt -certfile ca.crt -passout pass:throwaway -out other.pfx
 
-PALLUX_SIGN_PFX="$work/signer.pfx" PALLUX_SIGN_PASSWORD=throwaway PALLUX_PACKAGE_DIR="$work/release" \
-  "$here/../../scripts/package" x64 x86 >package.log || { cat package.log; fail "scripts/package"; }
+if PALLUX_SIGN_PFX="$work/signer.pfx" PALLUX_SIGN_PASSWORD=throwaway PALLUX_PACKAGE_DIR="$work/untimestamped" \
+  "$here/../../scripts/package" x64 >package.log 2>&1; then
+  fail "scripts/package signed without a timestamp server and without being told to"
+fi
+grep -q PALLUX_SIGN_TIMESTAMP_URL package.log || { cat package.log; fail "scripts/package did not say why it refused"; }
+
+PALLUX_SIGN_PFX="$work/signer.pfx" PALLUX_SIGN_PASSWORD=throwaway PALLUX_SIGN_UNTIMESTAMPED=1 \
+  PALLUX_PACKAGE_DIR="$work/release" "$here/../../scripts/package" x64 x86 >package.log ||
+  { cat package.log; fail "scripts/package"; }
 
 for a in x64 x86; do
   mkdir "$a"
@@ -45,12 +66,21 @@ for a in x64 x86; do
   done
   # One byte of the code changed after signing.
   cp "$a/RapimendPalluxAMDFlashScreenRepair.exe" changed.exe
-  byte=$(od -An -tu1 -j4096 -N1 changed.exe | tr -d ' ')
-  printf "\\$(printf %o $(((byte + 1) % 256)))" | dd of=changed.exe bs=1 seek=4096 conv=notrunc status=none
+  change_one_byte changed.exe
   if osslsigncode verify -CAfile ca.crt -in changed.exe >verify.log 2>&1; then
     cat verify.log
     fail "$a: a program changed after signing still verifies"
   fi
 done
 
-PALLUX_PACKAGE_DIR="$work/release" bash "$here/package_starts.sh" "$arch" "$tests_exe"
+# The signed tool and library, and the libraries the tool must refuse: this one signed by the second
+# signer, and with one byte of its code changed after signing.
+mkdir signed
+cp "$arch/RapimendPalluxAMDFlashScreenRepair.exe" "$arch/QueltoFeedbackInformation.dll" signed/
+osslsigncode remove-signature -in "$arch/QueltoFeedbackInformation.dll" -out unsigned.dll >/dev/null
+osslsigncode sign -pkcs12 other.pfx -pass throwaway -h sha256 -in unsigned.dll -out signed/other-signer.dll >/dev/null
+cp "$arch/QueltoFeedbackInformation.dll" signed/changed.dll
+change_one_byte signed/changed.dll
+
+PALLUX_PACKAGE_DIR="$work/release" PALLUX_SIGNED_FILES="$work/signed" \
+  bash "$here/package_starts.sh" "$arch" "$tests_exe"

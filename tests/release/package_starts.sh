@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The release package of one architecture (made by scripts/package), unpacked into a scratch folder
 # of the Wine prefix: its names are marked UTF-8, it holds exactly the tool, the companion library and
-# the read-me, the tool started from there shows its panel, and once closed it leaves no folder behind.
-# Skipped (77) when there is no package yet. PALLUX_PACKAGE_DIR: where the packages are, when not
-# in build/release.
+# the read-me, the tool started from there shows its panel and its library takes nothing from a
+# settings file beside it, and once closed it leaves no folder behind. Skipped (77) when there is no
+# package yet. PALLUX_PACKAGE_DIR: where the packages are, when not in build/release.
+# PALLUX_SIGNED_FILES: for a signed package, a folder with its tool and library and the libraries
+# that tool must refuse (package_signed.sh).
 # Usage: package_starts.sh <x64|x86> <release_tests.exe>
 set -euo pipefail
 arch="$1"
@@ -33,5 +35,11 @@ if [ "$found" != "$(printf '%s\n' "$expected" | LC_ALL=C sort)" ]; then
   exit 1
 fi
 
+filter='ReleasePackage.DISABLED_*'
+if [ -n "${PALLUX_SIGNED_FILES:-}" ]; then
+  filter+=':SignedReleasePackage.DISABLED_*'
+  PALLUX_SIGNED_FILES=$(winepath -w "$PALLUX_SIGNED_FILES")
+  export PALLUX_SIGNED_FILES
+fi
 PALLUX_UNPACKED_TOOL=$(winepath -w "$scratch/RapimendPalluxAMDFlashScreenRepair.exe") \
-  wine "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter='ReleasePackage.DISABLED_*'
+  wine "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter="$filter"
