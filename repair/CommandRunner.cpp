@@ -99,24 +99,30 @@ bool CannotPass(DWORD error)
     }
 }
 
-// One attempt's calls. Each is checked as it returns, so the first that failed is kept with the
-// error it left, before any other call can change it; the setup's test hook fails a call here too.
+// One attempt's calls. Each is made through Call, which keeps the first that failed with the error
+// it left, taken before any other call can change it; the setup's test hook refuses a call there
+// without making it.
 class Attempt {
 public:
     Attempt(const CommandRunnerSetup& setup, int number) : m_setup(setup), m_number(number) {}
 
-    bool Check(const wchar_t* step, bool succeeded)
+    // Makes `call` (which says whether it succeeded) unless the test hook refuses `step`.
+    template <class Action>
+    bool Call(const wchar_t* step, Action&& call)
     {
-        const DWORD error = GetLastError();
-        const bool injected = m_setup.failAt != nullptr && m_number <= m_setup.failingAttempts &&
-                              std::wcscmp(m_setup.failAt, step) == 0;
-        if (succeeded && !injected) return true;
-        if (m_failure.step == nullptr) m_failure = {step, injected ? m_setup.failError : error};
-        return false;
+        if (m_setup.failAt != nullptr && m_number <= m_setup.failingAttempts && std::wcscmp(m_setup.failAt, step) == 0)
+            return Failed(step, m_setup.failError);
+        return call() || Failed(step, GetLastError());
     }
     const RunFailure& Failure() const { return m_failure; }
 
 private:
+    bool Failed(const wchar_t* step, DWORD error)
+    {
+        if (m_failure.step == nullptr) m_failure = {step, error};
+        return false;
+    }
+
     const CommandRunnerSetup& m_setup;
     int m_number;
     RunFailure m_failure;
@@ -126,12 +132,18 @@ private:
 // the command's processes behind.
 CHandle MakeRunJob(Attempt& attempt)
 {
-    CHandle job(CreateJobObjectW(nullptr, nullptr));
-    if (!attempt.Check(L"CreateJobObjectW", job.IsValid())) return CHandle();
+    CHandle job;
+    if (!attempt.Call(L"CreateJobObjectW", [&] {
+            job.Reset(CreateJobObjectW(nullptr, nullptr));
+            return job.IsValid();
+        }))
+        return CHandle();
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!attempt.Check(L"SetInformationJobObject",
-                       SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)))
+    if (!attempt.Call(L"SetInformationJobObject", [&] {
+            return SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits) !=
+                   FALSE;
+        }))
         return CHandle();
     return job;
 }
@@ -146,12 +158,14 @@ public:
         InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
         m_storage.resize(size);
         auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_storage.data());
-        if (!attempt.Check(L"InitializeProcThreadAttributeList", InitializeProcThreadAttributeList(list, 1, 0, &size)))
+        if (!attempt.Call(L"InitializeProcThreadAttributeList",
+                          [&] { return InitializeProcThreadAttributeList(list, 1, 0, &size) != FALSE; }))
             return;
         m_list = list;
-        if (!attempt.Check(L"UpdateProcThreadAttribute",
-                           UpdateProcThreadAttribute(m_list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &m_handle,
-                                                     sizeof m_handle, nullptr, nullptr)))
+        if (!attempt.Call(L"UpdateProcThreadAttribute", [&] {
+                return UpdateProcThreadAttribute(m_list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &m_handle,
+                                                 sizeof m_handle, nullptr, nullptr) != FALSE;
+            }))
             Release();
     }
     ~InheritOnly() { Release(); }
@@ -235,13 +249,15 @@ CommandRun RunOnce(std::vector<wchar_t> line, const CString& environment, const 
 
     HANDLE rawRead = nullptr;
     HANDLE rawWrite = nullptr;
-    const bool piped = attempt.Check(L"CreatePipe", CreatePipe(&rawRead, &rawWrite, nullptr, 0));
+    const bool piped =
+        attempt.Call(L"CreatePipe", [&] { return CreatePipe(&rawRead, &rawWrite, nullptr, 0) != FALSE; });
     CHandle readEnd(rawRead);
     CHandle writeEnd(rawWrite);
     if (!piped) return NotStarted(attempt.Failure());
     // The handle list names it, and only inheritable handles may be named.
-    if (!attempt.Check(L"SetHandleInformation",
-                       SetHandleInformation(writeEnd.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)))
+    if (!attempt.Call(L"SetHandleInformation", [&] {
+            return SetHandleInformation(writeEnd.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT) != FALSE;
+        }))
         return NotStarted(attempt.Failure());
     const InheritOnly inherit(writeEnd.Get(), attempt);
     if (inherit.List() == nullptr) return NotStarted(attempt.Failure());
@@ -257,30 +273,35 @@ CommandRun RunOnce(std::vector<wchar_t> line, const CString& environment, const 
 
     // Suspended until it is in the job, so everything it starts is in the job too.
     PROCESS_INFORMATION created{};
-    const bool started = attempt.Check(
-        L"CreateProcessW",
-        CreateProcessW(setup.interpreterPath.c_str(), line.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | EXTENDED_STARTUPINFO_PRESENT,
-                       const_cast<wchar_t*>(environment.c_str()), SystemFolder().c_str(), &startup.StartupInfo,
-                       &created));
+    const CString workingFolder = SystemFolder();
+    if (!attempt.Call(L"CreateProcessW", [&] {
+            return CreateProcessW(setup.interpreterPath.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                  CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT |
+                                      EXTENDED_STARTUPINFO_PRESENT,
+                                  const_cast<wchar_t*>(environment.c_str()), workingFolder.c_str(),
+                                  &startup.StartupInfo, &created) != FALSE;
+        }))
+        return NotStarted(attempt.Failure());
     const CHandle interpreter(created.hProcess);
     const CHandle mainThread(created.hThread);
-    if (!started) {
-        if (interpreter) TerminateProcess(interpreter.Get(), kEndedWithRun);  // failed by the test hook
-        return NotStarted(attempt.Failure());
-    }
     // Without our copy of the write end the pipe reports its end once the child's side is gone.
     writeEnd.Close();
-    if (!attempt.Check(L"AssignProcessToJobObject", AssignProcessToJobObject(job.Get(), interpreter.Get()))) {
+    if (!attempt.Call(L"AssignProcessToJobObject",
+                      [&] { return AssignProcessToJobObject(job.Get(), interpreter.Get()) != FALSE; })) {
         TerminateProcess(interpreter.Get(), kEndedWithRun);
         return NotStarted(attempt.Failure());
     }
 
     const CString& path = setup.interpreterPath;
-    RunWatch watch{interpreter.Get(), job.Get(), setup.timeLimitMs, path.substr(path.find_last_of(L'\\') + 1), false, {}};
-    const CHandle watcher(CreateThread(nullptr, 0, &RunWatch::Run, &watch, 0, nullptr));
-    if (!attempt.Check(L"CreateThread", watcher.IsValid()) ||
-        !attempt.Check(L"ResumeThread", ResumeThread(mainThread.Get()) != static_cast<DWORD>(-1))) {
+    RunWatch watch{interpreter.Get(), job.Get(), setup.timeLimitMs, path.substr(path.find_last_of(L'\\') + 1),
+                   false, {}};
+    CHandle watcher;
+    if (!attempt.Call(L"CreateThread",
+                      [&] {
+                          watcher.Reset(CreateThread(nullptr, 0, &RunWatch::Run, &watch, 0, nullptr));
+                          return watcher.IsValid();
+                      }) ||
+        !attempt.Call(L"ResumeThread", [&] { return ResumeThread(mainThread.Get()) != static_cast<DWORD>(-1); })) {
         TerminateJobObject(job.Get(), kEndedWithRun);
         if (watcher) WaitForSingleObject(watcher.Get(), INFINITE);  // ends at once: the interpreter is gone
         return NotStarted(attempt.Failure());
@@ -296,7 +317,7 @@ CommandRun RunOnce(std::vector<wchar_t> line, const CString& environment, const 
         return run;
     }
     DWORD code = 0;
-    if (!attempt.Check(L"GetExitCodeProcess", GetExitCodeProcess(interpreter.Get(), &code))) {
+    if (!attempt.Call(L"GetExitCodeProcess", [&] { return GetExitCodeProcess(interpreter.Get(), &code) != FALSE; })) {
         run.end = CommandEnd::ExitCodeUnread;
         run.failure = attempt.Failure();
         return run;
@@ -322,7 +343,8 @@ CommandRun RunCommand(const CString& command, CString& output, const CommandRunn
     // /D: no AutoRun command from the user's registry runs with the tool's rights. /S with the
     // whole command in quotes: the interpreter drops exactly those two quotes and no others.
     const CString commandLine = L"cmd /D /S /C \"" + command + L"\"";
-    if (commandLine.size() >= kCommandLineChars) return NotStarted({L"命令行长度检查", ERROR_FILENAME_EXCED_RANGE});
+    if (commandLine.size() >= kCommandLineChars)
+        return NotStarted({L"命令行长度检查", ERROR_FILENAME_EXCED_RANGE});
     std::vector<wchar_t> line(kCommandLineChars, L'\0');
     std::copy(commandLine.begin(), commandLine.end(), line.begin());
 

@@ -102,8 +102,9 @@ TEST(RepairEngine, OnlyTheSystemsProgramsRunAndOnlyTheDwordZeroCountsAndEveryFai
          L"第 3 次已运行"},
         {"never started", kRepairCommand, failing(L"CreateProcessW", 3, ERROR_INTERNAL_ERROR), [] { SetRepairValue(1); },
          L"（命令未能运行：CreateProcessW 失败，错误 1359，共尝试 3 次）"},
-        {"blocked by policy, tried once", kRepairCommand, failing(L"AssignProcessToJobObject", 1, ERROR_ACCESS_DISABLED_BY_POLICY),
-         [] { SetRepairValue(1); }, L"（命令未能运行：AssignProcessToJobObject 失败，错误 1260）"},
+        {"blocked by policy, tried once", kRepairCommand,
+         failing(L"AssignProcessToJobObject", 1, ERROR_ACCESS_DISABLED_BY_POLICY), [] { SetRepairValue(1); },
+         L"（命令未能运行：AssignProcessToJobObject 失败，错误 1260）"},
         {"exit code unread, never run again", L"echo ran>>" + Quoted(ranFile), failing(L"GetExitCodeProcess", 3, 6),
          [] { SetRepairValue(0); }, L"（命令已运行，但无法读取退出代码：GetExitCodeProcess 失败，错误 6）"},
     };
@@ -155,7 +156,8 @@ TEST(RepairEngine, OnlyTheSystemsProgramsRunAndOnlyTheDwordZeroCountsAndEveryFai
     // Wine sets SystemDrive, SystemRoot and variables of its own (WINEDATADIR, …) in every process.
     std::set<CString> environment;
     for (size_t at = header.size(), end; (end = output.find(L"\r\n", at)) != CString::npos; at = end + 2)
-        if (!StartsWithIgnoringCase(output.substr(at), L"WINE") && !StartsWithIgnoringCase(output.substr(at), L"SystemDrive="))
+        if (!StartsWithIgnoringCase(output.substr(at), L"WINE") &&
+            !StartsWithIgnoringCase(output.substr(at), L"SystemDrive="))
             environment.insert(output.substr(at, end - at));
     const std::set<CString> minimal = {L"ComSpec=" + system + L"\\cmd.exe", L"PATH=" + system,
                                        L"PATHEXT=.COM;.EXE;.BAT;.CMD", L"SystemRoot=" + CString(windows),
