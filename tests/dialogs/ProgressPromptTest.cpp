@@ -11,6 +11,7 @@
 #include "dialogs/PromptDlg.h"
 #include "framework/Encoding.h"
 #include "framework/Gdiplus.h"
+#include "framework/Handle.h"
 #include "repair/RepairMessages.h"
 #include "support/TestSupport.h"
 #include "support/WindowProbe.h"
@@ -109,16 +110,15 @@ TEST(ProgressPrompt, EndsWhenAMessageBoxRanInsideTheResultHandlerThoughNoTimerWa
     // A loop that missed its end is woken from another thread, late enough to fail the test: a
     // timer of this thread's would wake it as the main panel's hover timer did.
     const DWORD thread = GetCurrentThreadId();
-    const HANDLE ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const CHandle ended(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread watchdog([&] {
-        if (WaitForSingleObject(ended, 10000) == WAIT_TIMEOUT) PostThreadMessageW(thread, WM_NULL, 0, 0);
+        if (WaitForSingleObject(ended.Get(), 10000) == WAIT_TIMEOUT) PostThreadMessageW(thread, WM_NULL, 0, 0);
     });
     const ULONGLONG started = GetTickCount64();
     EXPECT_EQ(prompt.DoModal(), IDOK);
     EXPECT_LT(GetTickCount64() - started, 5000u) << "the prompt's loop ended only when something woke it";
-    SetEvent(ended);
+    SetEvent(ended.Get());
     for (std::thread* waited : {&work, &answer, &watchdog}) waited->join();
-    CloseHandle(ended);
 }
 
 TEST(Prompt, ThatCannotBeMadeAsksWithTheSystemsMessageBoxAndTheLogSaysSo)
