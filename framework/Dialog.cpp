@@ -174,12 +174,15 @@ void CDialog::RunModalLoop()
     // wake-up message that the other loop could have taken.
     MSG msg;
     while (!m_bEndModal && m_hWnd != nullptr) {
-        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            // Messages sent to this thread were handled inside PeekMessageW; one may have ended it.
-            if (m_bEndModal) break;
+        // Messages sent to this thread are handled here and posted ones left in the queue: when a
+        // sent one ended the dialog, what was posted belongs to the loop outside.
+        const bool posted = PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) != FALSE;
+        if (m_bEndModal) break;
+        if (!posted) {
             MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             continue;
         }
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
         if (msg.message == WM_QUIT) {
             // WM_QUIT belongs to the loop outside; it ends this one too.
             PostQuitMessage(static_cast<int>(msg.wParam));
