@@ -1,5 +1,6 @@
 #include "dialogs/PromptDlg.h"
 
+#include "repair/RepairLog.h"
 #include "res/resource.h"
 #include "windowpair/DisplayScale.h"
 
@@ -170,6 +171,38 @@ LRESULT CPromptDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_PROMPT_RESULT) return OnPromptResult(wParam, lParam);
     return CLayeredShellDlg::WindowProc(message, wParam, lParam);
+}
+
+INT_PTR CPromptDlg::DoModal()
+{
+    m_bShown = false;
+    const INT_PTR result = CLayeredShellDlg::DoModal();
+    if (result != -1 || m_bShown) return result;
+    return AskWithMessageBox();
+}
+
+void CPromptDlg::ShowModalWindow()
+{
+    m_bShown = true;
+    CLayeredShellDlg::ShowModalWindow();
+}
+
+INT_PTR CPromptDlg::AskWithMessageBox()
+{
+    LogNote(L"提示窗口无法显示，改用系统消息框：" + m_strText.substr(0, m_strText.find(L'\r')));
+    // Its owners are kept from input as the prompt would have kept them.
+    const HWND owner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
+    const std::vector<HWND> family = EnabledWindowsOwnedWith(owner);
+    for (HWND hwnd : family) ::EnableWindow(hwnd, FALSE);
+    const UINT buttons = m_nKind == 2 ? MB_YESNO | MB_ICONQUESTION
+                         : m_nKind == 4 ? MB_OKCANCEL | MB_ICONQUESTION
+                                        : MB_OK | MB_ICONINFORMATION;
+    const int answer = MessageBoxW(owner, m_strText.c_str(), kPromptTitle, buttons | MB_SETFOREGROUND);
+    for (HWND hwnd : family)
+        if (::IsWindow(hwnd)) ::EnableWindow(hwnd, TRUE);
+    if (owner != nullptr && ::IsWindow(owner)) ::SetActiveWindow(owner);
+    if (answer == 0) return -1;
+    return answer == IDOK || answer == IDYES ? IDOK : IDCANCEL;
 }
 
 LRESULT CPromptDlg::OnPromptResult(WPARAM wParam, LPARAM)

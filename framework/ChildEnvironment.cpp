@@ -2,22 +2,34 @@
 
 #include "framework/Paths.h"
 
+namespace {
+
+// The Windows folder of the system, not a per-user one a terminal server may give.
+CString WindowsFolder()
+{
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return CString();
+    return CString(folder, length);
+}
+
+}  // namespace
+
 CString MinimalChildEnvironment()
 {
-    wchar_t windows[MAX_PATH] = {};
-    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
-    const CString systemFolder = SystemFolder();
-    if (length == 0 || length >= MAX_PATH || systemFolder.IsEmpty()) return CString();
-    const CString windowsFolder(windows, length);
-    // In the order CreateProcess expects, names compared without case; each entry ends with its null.
-    const CString entries[] = {
-        L"ComSpec=" + SystemInterpreterPath(),
-        L"PATH=" + systemFolder,
-        L"PATHEXT=.COM;.EXE;.BAT;.CMD",
-        L"SystemRoot=" + windowsFolder,
-        L"windir=" + windowsFolder,
+    const CString windows = WindowsFolder();
+    const CString system = SystemFolder();
+    if (windows.IsEmpty() || system.IsEmpty()) return CString();
+    // In the order of their names compared without case.
+    const CString variables[] = {
+        L"ComSpec=" + SystemInterpreterPath(), L"PATH=" + system, L"PATHEXT=.COM;.EXE;.BAT;.CMD",
+        L"SystemRoot=" + windows,              L"windir=" + windows,
     };
     CString block;
-    for (const CString& entry : entries) block += entry + L'\0';
-    return block + L'\0';
+    for (const CString& variable : variables) {
+        block += variable;
+        block += L'\0';
+    }
+    block += L'\0';
+    return block;
 }

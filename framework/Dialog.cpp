@@ -171,11 +171,22 @@ void CDialog::LeaveModalState()
 
 void CDialog::RunModalLoop()
 {
+    // The end flag is looked at after every message handled here, sent ones included, and nothing
+    // wakes the loop for it: an EndDialog made while another modal loop ran (a system message box,
+    // a menu, one inside the companion library) ends this loop as soon as that one returns, with no
+    // wake-up message that the other loop could have taken.
     MSG msg;
     while (!m_bEndModal && m_hWnd != nullptr) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) break;
-        if (got == 0) {
+        // Messages sent to this thread are handled here and posted ones left in the queue: when a
+        // sent one ended the dialog, what was posted belongs to the loop outside.
+        const bool posted = PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) != FALSE;
+        if (m_bEndModal) break;
+        if (!posted) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            continue;
+        }
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+        if (msg.message == WM_QUIT) {
             // WM_QUIT belongs to the loop outside; it ends this one too.
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
@@ -221,7 +232,6 @@ void CDialog::EndDialog(INT_PTR result)
     m_nModalResult = result;
     if (m_bModal) {
         m_bEndModal = true;
-        ::PostMessageW(nullptr, WM_NULL, 0, 0);  // wakes the modal loop
         LeaveModalState();
     } else if (m_hWnd != nullptr) {
         ShowWindow(SW_HIDE);
@@ -231,10 +241,7 @@ void CDialog::EndDialog(INT_PTR result)
 void CDialog::PostNcDestroy()
 {
     // A modal dialog destroyed without EndDialog (by its owner or the system) ends its loop too.
-    if (m_bModal && !m_bEndModal) {
-        m_bEndModal = true;
-        ::PostMessageW(nullptr, WM_NULL, 0, 0);
-    }
+    if (m_bModal) m_bEndModal = true;
 }
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate)

@@ -28,8 +28,8 @@ public:
     // Creates the dialog modelessly; `parent` (or, without one, the main window) becomes its owner.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
 
-    // A modal dialog gives its owners back and disappears at once (the loop ends at its next turn,
-    // which may come only after messages sent meanwhile were handled); a modeless one hides.
+    // A modal dialog gives its owners back and disappears at once (its loop ends once the message
+    // being handled, and any modal loop running inside it, has returned); a modeless one hides.
     void EndDialog(INT_PTR result);
     UINT TemplateId() const { return m_nIDTemplate; }
     BOOL UpdateData(BOOL saveAndValidate = TRUE);

@@ -88,10 +88,12 @@ BOOL CFlashScreenRepair::Report(RepairOutcome outcome, const CString& failure, v
 bool CFlashScreenRepair::RunRegCommand(const CString& command, const CString& instance, CString& failure) const
 {
     CString output;
-    DWORD exitCode = 0;
-    const CommandEnd end = RunCommand(command, output, exitCode, m_runner);
-    if (end == CommandEnd::Exited && exitCode == 0) return true;
-    AddFailure(failure, instance, RepairFailureDetail(end, exitCode, output));
+    const CommandRun run = RunCommand(command, output, m_runner);
+    // How often a start needs a second attempt shows in the field only through this note.
+    const CString retried = RetriedStartNote(run);
+    if (!retried.IsEmpty()) LogNote(instance + L" " + retried);
+    if (run.end == CommandEnd::Exited && run.exitCode == 0) return true;
+    AddFailure(failure, instance, RepairFailureDetail(run, output));
     return false;
 }
 

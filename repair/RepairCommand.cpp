@@ -2,5 +2,5 @@
 
 CString RepairCommandFor(const CString& instance)
 {
-    return L"reg add \"" + AdapterKeyName(instance) + L"\" /v \"" PALLUX_PSR_VALUE L"\" /d 0 /t REG_DWORD /f";
+    return SystemReg() + L" add \"" + AdapterKeyName(instance) + L"\" /v \"" PALLUX_PSR_VALUE L"\" /d 0 /t REG_DWORD /f";
 }

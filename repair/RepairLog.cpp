@@ -32,19 +32,41 @@ CString OneLine(const CString& text)
     return line;
 }
 
+// "CreateProcessW 失败，错误 2"
+CString CallFailed(const RunFailure& failure)
+{
+    return CString(failure.step != nullptr ? failure.step : L"?") + L" 失败，错误 " + std::to_wstring(failure.error);
+}
+
 }  // namespace
 
-CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& output)
+CString RepairFailureDetail(const CommandRun& run, const CString& output)
 {
-    switch (end) {
-    case CommandEnd::NotStarted: return L"（命令未能运行）";
-    case CommandEnd::TimedOut: return L"（超过时限仍未结束，已终止）";
+    switch (run.end) {
+    case CommandEnd::NotStarted: {
+        CString text = L"（命令未能运行：" + CallFailed(run.failure);
+        const size_t attempts = run.failedAttempts.size() + 1;
+        if (attempts > 1) text += L"，共尝试 " + std::to_wstring(attempts) + L" 次";
+        return text + L"）";
+    }
+    case CommandEnd::TimedOut: return L"（超过时限仍未结束，已终止：" + run.stillRunning + L"）";
+    case CommandEnd::ExitCodeUnread: return L"（命令已运行，但无法读取退出代码：" + CallFailed(run.failure) + L"）";
     case CommandEnd::Exited: break;
     }
-    CString text = L"（退出代码 " + std::to_wstring(exitCode) + L"）";
+    CString text = L"（退出代码 " + std::to_wstring(run.exitCode) + L"）";
     const CString message = OneLine(output);
     if (!message.IsEmpty()) text += L"：" + message;
     return text;
+}
+
+CString RetriedStartNote(const CommandRun& run)
+{
+    if (run.end == CommandEnd::NotStarted || run.failedAttempts.empty()) return CString();
+    CString text = L"命令";
+    for (size_t i = 0; i < run.failedAttempts.size(); ++i)
+        text += (i == 0 ? L"第 " : L"，第 ") + std::to_wstring(i + 1) + L" 次未能运行（" +
+                CallFailed(run.failedAttempts[i]) + L"）";
+    return text + L"，第 " + std::to_wstring(run.failedAttempts.size() + 1) + L" 次已运行";
 }
 
 CString ReadBackDetail(const CString& found)

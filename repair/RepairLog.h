@@ -13,9 +13,12 @@ void LogRepairCommandFailed(const CString& detail);
 // The fixed undo failure text followed by `detail`.
 void LogUndoFailed(const CString& detail);
 
-// Why a run failed, on one line: nothing when the interpreter could not start; the time limit; or
-// the exit code and the command's own text.
-CString RepairFailureDetail(CommandEnd end, DWORD exitCode, const CString& output);
+// Why a run failed, on one line: the call that kept the interpreter from starting and its error;
+// the time limit and what it found running; the exit code and the command's own text; or the call
+// that could not read the exit code.
+CString RepairFailureDetail(const CommandRun& run, const CString& output);
+// For a run that started only after failed attempts, the note that names them; empty otherwise.
+CString RetriedStartNote(const CommandRun& run);
 // After the command succeeded: the value `found` in the registry, which is not the one wanted.
 CString ReadBackDetail(const CString& found);
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "framework/Paths.h"
 #include "framework/RegKey.h"
 
 const wchar_t kAdapterClassKey[] = PALLUX_ADAPTER_CLASS_KEY;
@@ -116,9 +117,14 @@ RepairTargets FindRepairTargets()
     return targets;
 }
 
+CString SystemReg()
+{
+    return L"\"" + SystemFolder() + L"\\reg.exe\"";
+}
+
 CString RestoreCommandFor(const CString& instance, const PsrValue& previous)
 {
-    const CString key = L"reg " + CString(previous.kind == PsrValue::Dword ? L"add" : L"delete") + L" \"" +
+    const CString key = SystemReg() + L" " + CString(previous.kind == PsrValue::Dword ? L"add" : L"delete") + L" \"" +
                         AdapterKeyName(instance) + L"\" /v \"" PALLUX_PSR_VALUE L"\"";
     if (previous.kind == PsrValue::Dword) return key + L" /d " + std::to_wstring(previous.number) + L" /t REG_DWORD /f";
     return key + L" /f";

@@ -48,6 +48,10 @@ struct RepairTargets {
 };
 RepairTargets FindRepairTargets();
 
+// The system's reg by its full path in the system folder, in quotes: no reg the interpreter might
+// find elsewhere first (the current folder, PATH) ever runs.
+CString SystemReg();
+
 // The registry change under `instance` as the system's reg command runs it. Defined alone in its
 // own file, so a test build of the tool can link a command of its own in its place.
 CString RepairCommandFor(const CString& instance);

@@ -2,6 +2,9 @@
 // with the system calls replaced.
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "framework/Encoding.h"
 #include "framework/Handle.h"
 #include "repair/CommandRunner.h"
 #include "repair/FlashScreenRepair.h"
@@ -50,12 +53,22 @@ TEST(RepairEngine, OnlyTheSystemsProgramsRunAndOnlyTheDwordZeroCountsAndEveryFai
     const CurrentDirectory inDownloads(downloads.Path());
 
     const CString kRepairCommand = RepairCommandFor(L"0000");
+    ASSERT_EQ(kRepairCommand.find(L"\"" + SystemFolder() + L"\\reg.exe\" add "), 0u) << "reg not by its full path";
     CommandRunnerSetup noInterpreter;
     noInterpreter.interpreterPath = downloads / L"missing-cmd.exe";
     CommandRunnerSetup shortLimit;
     shortLimit.timeLimitMs = 2000;
+    // A start that fails before the interpreter runs, as Wine's and an anti-virus's refusals do.
+    const auto failing = [](const wchar_t* step, int attempts, DWORD error) {
+        CommandRunnerSetup runner;
+        runner.failAt = step;
+        runner.failingAttempts = attempts;
+        runner.failError = error;
+        return runner;
+    };
     const CString sleeper = Quoted(kHelper) + L" --sleep ", leftPid = downloads / L"left.pid",
-                  overranPid = downloads / L"overran.pid";
+                  overranPid = downloads / L"overran.pid", ranFile = downloads / L"ran.txt";
+    const DWORD kLimitAndGrace = shortLimit.timeLimitMs + kPipeGraceMs + 1500;
     // A repair that works leaves the DWORD 0 and no record (detail null), from text as from a DWORD
     // and also when the command leaves a process running that holds the pipe. Where the command
     // fails, the value is the DWORD 0 already: only the command's own outcome tells the failure.
@@ -65,28 +78,50 @@ TEST(RepairEngine, OnlyTheSystemsProgramsRunAndOnlyTheDwordZeroCountsAndEveryFai
         CommandRunnerSetup runner;
         void (*arrange)();
         const wchar_t* detail;  // what follows the fixed text in the record, in part
+        const wchar_t* retryNote = nullptr;  // the note of a start that ran only after failed attempts
+        DWORD withinMs = 30000;
     } cases[] = {
         {"text 1 repaired", kRepairCommand, {}, [] { SetRepairText(L"1"); }, nullptr},
         {"repaired, a process left running", L"start \"\" /b " + sleeper + Quoted(leftPid) + L" & " +
              Quoted(kHelper) + L" --await " + Quoted(leftPid) + L" & " + kRepairCommand, {},
          [] { SetRepairValue(1); }, nullptr},
-        {"reg refuses", L"reg add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f", {}, [] { SetRepairValue(0); },
+        {"reg refuses", SystemReg() + L" add \"HKEY_NO_SUCH_ROOT\\Pallux\" /v x /d 0 /f", {}, [] { SetRepairValue(0); },
          L"（退出代码 "},
         {"exit 0, value untouched", L"rem", {}, [] { SetRepairValue(1); }, L"REG_DWORD 1）"},
         {"exit 0, value of another type", L"rem", {}, [] { SetRepairText(L"0"); }, L"类型 1 的值）"},
-        {"time limit", sleeper + Quoted(overranPid), shortLimit, [] { SetRepairValue(0); }, L"（超过时限仍未结束，已终止）"},
-        {"no interpreter", L"rem", noInterpreter, [] { SetRepairValue(0); }, L"（命令未能运行）"},
+        {"time limit", sleeper + Quoted(overranPid), shortLimit, [] { SetRepairValue(0); },
+         L"child_helper.exe）", nullptr, kLimitAndGrace},
+        {"time limit, the pipe held outside the job",
+         Quoted(kHelper) + L" --give-stdout " + std::to_wstring(GetCurrentProcessId()), shortLimit,
+         [] { SetRepairValue(0); }, L"（超过时限仍未结束，已终止：", nullptr, kLimitAndGrace},
+        {"no interpreter, tried once", L"rem", noInterpreter, [] { SetRepairValue(0); },
+         L"0000（命令未能运行：CreateProcessW 失败，错误 2）"},
+        {"started at the third attempt", kRepairCommand, failing(L"ResumeThread", 2, ERROR_INTERNAL_ERROR),
+         [] { SetRepairValue(1); }, nullptr,
+         L"0000 命令第 1 次未能运行（ResumeThread 失败，错误 1359），第 2 次未能运行（ResumeThread 失败，错误 1359），"
+         L"第 3 次已运行"},
+        {"never started", kRepairCommand, failing(L"CreateProcessW", 3, ERROR_INTERNAL_ERROR), [] { SetRepairValue(1); },
+         L"（命令未能运行：CreateProcessW 失败，错误 1359，共尝试 3 次）"},
+        {"blocked by policy, tried once", kRepairCommand,
+         failing(L"AssignProcessToJobObject", 1, ERROR_ACCESS_DISABLED_BY_POLICY), [] { SetRepairValue(1); },
+         L"（命令未能运行：AssignProcessToJobObject 失败，错误 1260）"},
+        {"exit code unread, never run again", L"echo ran>>" + Quoted(ranFile), failing(L"GetExitCodeProcess", 3, 6),
+         [] { SetRepairValue(0); }, L"（命令已运行，但无法读取退出代码：GetExitCodeProcess 失败，错误 6）"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         c.arrange();
         const size_t recordsBefore = RepairFailureRecords().size();
+        const std::string logBefore = ToolLog();
         CFlashScreenRepair engine(c.command, c.runner);
         const ULONGLONG started = GetTickCount64();
         EXPECT_EQ(engine.DoRepair(), c.detail == nullptr);
-        EXPECT_LT(GetTickCount64() - started, 30000u) << "the run waited for what the command left behind";
+        EXPECT_LT(GetTickCount64() - started, c.withinMs) << "the run waited for what the command left behind";
         const std::vector<CString> records = RepairFailureRecords();
         EXPECT_EQ(records.size(), recordsBefore + (c.detail != nullptr ? 1 : 0));
+        const std::string notes = ToolLog().substr(logBefore.size());
+        const std::string note = c.retryNote != nullptr ? CodePageFromWide(936, c.retryNote) : "次已运行";
+        EXPECT_EQ(notes.find(note) != std::string::npos, c.retryNote != nullptr) << notes;
         if (c.detail == nullptr) {
             EXPECT_EQ(RepairValue(), 0) << "DalPSRFeatureEnable is not the DWORD 0";
             continue;
@@ -94,12 +129,14 @@ TEST(RepairEngine, OnlyTheSystemsProgramsRunAndOnlyTheDwordZeroCountsAndEveryFai
         const CString detail = records.empty() ? CString(L"(no record)") : records.back();
         EXPECT_NE(detail.find(c.detail), CString::npos) << detail;
     }
+    EXPECT_EQ(ReadBytes(ranFile), "ran\r\n") << "a command that ran was run again";
     SetRepairValue(0);
     for (const CString& pidFile : {leftPid, overranPid}) EXPECT_TRUE(ProcessEnds(pidFile)) << pidFile << ": still runs";
     for (const CString& path : planted) EXPECT_EQ(ReadBytes(path + L".ran"), "") << "planted program ran: " << path;
 
     // As the interpreter, the planted cmd.exe says what it got. An inheritable handle of this
-    // process must not reach it; the pipe alone does.
+    // process must not reach it, the pipe alone does; and of the environment, only the system's
+    // folders.
     const CHandle unrelated(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     ASSERT_TRUE(SetHandleInformation(unrelated.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT));
     const CString command = L"\"C:\\a b\\x.exe\" \"arg\" handle=" +
@@ -107,9 +144,24 @@ TEST(RepairEngine, OnlyTheSystemsProgramsRunAndOnlyTheDwordZeroCountsAndEveryFai
     CommandRunnerSetup plantedInterpreter;
     plantedInterpreter.interpreterPath = planted[0];
     CString output;
-    DWORD exitCode = 1;
-    ASSERT_EQ(RunCommand(command, output, exitCode, plantedInterpreter), CommandEnd::Exited);
-    EXPECT_EQ(output, L"cmd /D /S /C \"" + command + L"\"\r\nnot inherited\r\n");
+    const CommandRun run = RunCommand(command, output, plantedInterpreter);
+    ASSERT_EQ(run.end, CommandEnd::Exited);
+    EXPECT_TRUE(run.failedAttempts.empty());
+    wchar_t windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const CString system = SystemFolder();
+    const CString header = L"cmd /D /S /C \"" + command + L"\"\r\nnot inherited\r\n";
+    ASSERT_EQ(output.substr(0, header.size()), header);
+    // Wine sets SystemDrive, SystemRoot and variables of its own (WINEDATADIR, …) in every process.
+    std::set<CString> environment;
+    for (size_t at = header.size(), end; (end = output.find(L"\r\n", at)) != CString::npos; at = end + 2)
+        if (!StartsWithIgnoringCase(output.substr(at), L"WINE") &&
+            !StartsWithIgnoringCase(output.substr(at), L"SystemDrive="))
+            environment.insert(output.substr(at, end - at));
+    const std::set<CString> minimal = {L"ComSpec=" + system + L"\\cmd.exe", L"PATH=" + system,
+                                       L"PATHEXT=.COM;.EXE;.BAT;.CMD", L"SystemRoot=" + CString(windows),
+                                       L"windir=" + CString(windows)};
+    EXPECT_EQ(environment, minimal);
 }
 
 // The fake system: what it refuses and what it was asked. Wine's token is always elevated and never
