@@ -149,10 +149,11 @@ std::string WindowRepair(const BenchProgram& tool, HWND panel, bool& usable)
     if (answer != nullptr) {
         wchar_t said[512] = {};
         GetDlgItemTextW(answer, IDC_PROMPT_TEXT, said, 512);
-        ClickControl(answer, IDC_PROMPT_OK);  // its record is written once it is answered
+        // A question is answered 否, never 是 (a restart); a notice's record is written once it is answered.
+        ClickControl(answer, IsWindowVisible(GetDlgItem(answer, IDC_PROMPT_CANCEL)) ? IDC_PROMPT_CANCEL : IDC_PROMPT_OK);
         WaitFor([&] { return ToolLog().size() > logBefore; }, 5000);
         usable = WaitFor([&] { return IsWindowEnabled(panel) && !IsWindowVisible(answer); }, 10000);
-        return "notice \"" + Utf8(said) + "\", the log: " + RecordsSince(logBefore);
+        return "the prompt \"" + Utf8(said) + "\", the log: " + RecordsSince(logBefore);
     }
     usable = false;
     DWORD exitCode = 0;

@@ -204,7 +204,8 @@ HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected) const
     }
     if (answer != nullptr) {
         Settle(answer);
-        ClickControl(answer, IDC_PROMPT_OK);  // the failure's record is written once the notice is answered
+        // A question is answered 否, never 是 (a restart); a notice's record is written once it is answered.
+        ClickControl(answer, IsWindowVisible(GetDlgItem(answer, IDC_PROMPT_CANCEL)) ? IDC_PROMPT_CANCEL : IDC_PROMPT_OK);
         std::string log;
         WaitUntil([&] { return (log = ToolLog()).size() > logBefore; }, 5000);
         log.erase(0, std::min(logBefore, log.size()));

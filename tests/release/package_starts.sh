@@ -34,4 +34,4 @@ if [ "$found" != "$(printf '%s\n' "$expected" | LC_ALL=C sort)" ]; then
 fi
 
 PALLUX_UNPACKED_TOOL=$(winepath -w "$scratch/RapimendPalluxAMDFlashScreenRepair.exe") \
-  wine "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter='ReleasePackage.DISABLED_*'
+  "$project_root/scripts/wine-run" "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter='ReleasePackage.DISABLED_*'
