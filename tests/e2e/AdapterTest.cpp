@@ -198,6 +198,10 @@ TEST(CommandLine, UsageUnknownArgumentsAnotherSystemAPlantedBackupAndAnUnseenSta
     ASSERT_TRUE(unseen);
     EXPECT_EQ(ExitCodeWithin(unseen, 20000), 1) << "the tool waited where nobody sees it";
     EXPECT_NE(ToolLog().find("/quiet"), std::string::npos);
+    // The way it names works there, the undo too.
+    for (const wchar_t* quiet : {L"/quiet", L"/quiet /undo"})
+        EXPECT_EQ(ExitCodeWithin(StartProgram(tool.Folder() + L"\\" + kTool, quiet, nullptr, L"PalluxTestUnseen\\Default"),
+                                 kRepairWaitMs), 3010) << quiet << " where nobody sees it";
 
     EXPECT_EQ(tool.RunCommandLine(L"/?", &output), 0);
     EXPECT_NE(output.find("/quiet /undo"), std::string::npos) << output;
@@ -256,15 +260,16 @@ TEST(UndoInTheWindow, OneToolRunsAtATimeAndTheSystemMenuUndoesTheRepairWhileTher
 
     // Which key the repair and the undo write is the command line's case: the window runs the same.
     ClickControl(panel, IDC_REPAIR);
-    ClickControl(tool.PromptSaying(kConfirmText), IDC_PROMPT_OK);
-    HWND question = tool.PromptSaying(kRestartQuestion);
+    HWND confirm = tool.PromptSaying(kConfirmText);
+    ClickControl(confirm, IDC_PROMPT_OK);
+    HWND question = tool.AnswerTo(confirm);
     ASSERT_NE(question, nullptr);
     ClickControl(question, IDC_PROMPT_CANCEL);
 
-    HWND confirm = ChooseLastSystemMenuItem(tool, ToolRun::Saying(kUndoConfirmText));
+    confirm = ChooseLastSystemMenuItem(tool, ToolRun::Saying(kUndoConfirmText));
     ASSERT_NE(confirm, nullptr) << "no 撤销屏闪修复 at the end of the system menu";
     ClickControl(confirm, IDC_PROMPT_OK);
-    HWND restart = tool.PromptSaying(kUndoRestartQuestion);
+    HWND restart = tool.AnswerTo(confirm, kUndoRestartQuestion);
     ASSERT_NE(restart, nullptr);
     EXPECT_EQ(RepairValue(), 3) << "the undo did not bring the old value back";
     EXPECT_EQ(GetFileAttributesW(RepairBackupPath().c_str()), INVALID_FILE_ATTRIBUTES);

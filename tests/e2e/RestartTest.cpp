@@ -22,7 +22,7 @@ TEST(RestartAccepted, DISABLED_YesRecordsTheAnswerAndRestarts)
     HWND confirm = tool.PromptSaying(kConfirmText);
     ASSERT_NE(confirm, nullptr);
     ClickControl(confirm, IDC_PROMPT_OK);
-    HWND question = tool.PromptSaying(kRestartQuestion);
+    HWND question = tool.AnswerTo(confirm);
     ASSERT_NE(question, nullptr);
     {
         // Where the journal is and when "是" was clicked, for the script to check afterwards.

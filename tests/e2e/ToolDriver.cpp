@@ -1,10 +1,14 @@
 #include "ToolDriver.h"
 
+#include <gtest/gtest.h>
+
+#include "framework/Encoding.h"
 #include "framework/Gdi.h"
 
 #include <tlhelp32.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -47,6 +51,26 @@ bool MapDrive(wchar_t letter, const wchar_t* folder)
     const DWORD defineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
     return manager && DeviceIoControl(manager.Get(), defineUnixDrive, request.data(), static_cast<DWORD>(request.size()),
                                       nullptr, 0, nullptr, nullptr);
+}
+
+// The processes started since process `since`. Wine hands out process ids again at once, so a
+// parent id alone may name an older process's child (the desktop's explorer, say).
+std::vector<PROCESSENTRY32W> ProcessesStartedSince(HANDLE since)
+{
+    std::vector<PROCESSENTRY32W> started;
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    FILETIME sinceStarted{}, startedAt{}, unused{};
+    GetProcessTimes(since, &sinceStarted, &unused, &unused, &unused);
+    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry)) {
+        CHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (process && GetProcessTimes(process.Get(), &startedAt, &unused, &unused, &unused) &&
+            CompareFileTime(&startedAt, &sinceStarted) > 0)
+            started.push_back(entry);
+    }
+    return started;
 }
 
 }  // namespace
@@ -101,7 +125,7 @@ long ToolRun::RunCommandLine(const CString& arguments, std::string* output) cons
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     const CHandle process = StartProgram(m_folder + L"\\" + kTool, arguments, writer.Get());
     writer.Close();
-    const long exitCode = process ? ExitCodeWithin(process, 60000) : -1;
+    const long exitCode = process ? ExitCodeWithin(process, kRepairWaitMs) : -1;
     std::string text;
     char buffer[4096];
     DWORD got = 0;
@@ -152,23 +176,55 @@ long ToolRun::CloseAsUser()
 
 CHandle ToolRun::RunningChild() const
 {
-    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    FILETIME toolStarted{}, unused{};
-    GetProcessTimes(m_process.Get(), &toolStarted, &unused, &unused, &unused);
-    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
-         more = Process32NextW(snapshot.Get(), &entry)) {
-        if (entry.th32ParentProcessID != m_processId || entry.th32ProcessID == m_processId) continue;
-        CHandle child(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        // Wine hands out process ids again at once: one older than the tool is another process's child
-        // (the desktop's explorer, say).
-        FILETIME started{};
-        if (child && GetProcessTimes(child.Get(), &started, &unused, &unused, &unused) &&
-            CompareFileTime(&started, &toolStarted) >= 0)
-            return child;
-    }
+    for (const PROCESSENTRY32W& process : ProcessesStartedSince(m_process.Get()))
+        if (process.th32ParentProcessID == m_processId)
+            if (CHandle child{OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.th32ProcessID)})
+                return child;
     return CHandle();
+}
+
+HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected) const
+{
+    const size_t logBefore = ToolLog().size();
+    if (!WaitUntil([&] { return !IsWindowVisible(confirm); }, 5000)) {
+        ADD_FAILURE() << "the confirmation stayed: the click or key on 确认 did not arrive";
+        return nullptr;
+    }
+    HWND answer = nullptr;
+    const bool came = WaitUntil([&] {
+        for (HWND window : VisibleWindows(m_processId))
+            if (GetDlgItem(window, IDC_PROMPT_TEXT) != nullptr) answer = window;
+        return answer != nullptr || WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
+    }, kRepairWaitMs);
+    const CString said = TextOf(GetDlgItem(answer, IDC_PROMPT_TEXT));
+    if (answer != nullptr && said == expected) {
+        WaitForInputIdle(m_process.Get(), 5000);
+        Settle(answer);
+        return answer;
+    }
+    if (answer != nullptr) {
+        Settle(answer);
+        // A question is answered 否, never 是 (a restart); a notice's record is written once it is answered.
+        ClickControl(answer, IsWindowVisible(GetDlgItem(answer, IDC_PROMPT_CANCEL)) ? IDC_PROMPT_CANCEL : IDC_PROMPT_OK);
+        std::string log;
+        WaitUntil([&] { return (log = ToolLog()).size() > logBefore; }, 5000);
+        log.erase(0, std::min(logBefore, log.size()));
+        ADD_FAILURE() << "instead of \"" << CString(expected) << "\" the tool said \"" << said
+                      << "\"; its log since the confirmation: " << WideFromCodePage(936, log.data(), int(log.size()));
+    } else if (came) {
+        ADD_FAILURE() << "the tool ended (exit code " << WaitForExit(0) << ") instead of saying \"" << CString(expected) << "\"";
+    } else {
+        std::ostringstream screen;
+        for (HWND window : VisibleWindows(m_processId))
+            screen << " [" << TextOf(window) << ": " << TextOf(GetDlgItem(window, IDC_STATE_TEXT)) << "]";
+        std::ostringstream children;
+        for (const PROCESSENTRY32W& process : ProcessesStartedSince(m_process.Get()))
+            children << " " << CString(process.szExeFile) << " (" << process.th32ProcessID << ", of "
+                     << process.th32ParentProcessID << ")";
+        ADD_FAILURE() << "no answer within " << kRepairWaitMs / 1000 << " s; on screen:" << screen.str()
+                      << "; the processes started since the tool (" << m_processId << "):" << children.str() << "; the registry value " << RepairValue();
+    }
+    return nullptr;
 }
 
 long ToolRun::WaitForExit(DWORD timeoutMs) const

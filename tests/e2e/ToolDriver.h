@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "repair/CommandRunner.h"
 #include "res/resource.h"
 #include "support/TestSupport.h"
 #include "support/WindowProbe.h"
@@ -19,6 +20,8 @@ inline constexpr wchar_t kFailedText[] = L"屏闪修复失败！";
 inline constexpr wchar_t kRestartRefused[] = L"重启失败，请手动重新启动电脑。";
 inline constexpr wchar_t kTool[] = L"RapimendPalluxAMDFlashScreenRepair.exe";
 inline constexpr wchar_t kCompanion[] = L"QueltoFeedbackInformation.dll";
+// How long a repair or an undo may take before a test gives up: the command runner's own limit and a margin.
+inline constexpr DWORD kRepairWaitMs = kCommandTimeLimitMs + 15000;
 // A point on the desktop, off every control of the tool.
 inline constexpr POINT kAway = {5, 5};
 
@@ -71,11 +74,17 @@ public:
     {
         return Window(Saying(text), timeoutMs);
     }
+    // Waits for the answer to the repair or undo just confirmed on prompt `confirm` with a click or a
+    // key: the confirmation goes within a few seconds, then prompt `expected` shows within the command
+    // runner's own time limit and a margin. Anything else fails the test, saying what came instead:
+    // another prompt (answered, and the log's records since printed), the tool's end, or at the limit
+    // what is on screen, the tool's child processes and the registry value. The prompt, or null.
+    HWND AnswerTo(HWND confirm, const wchar_t* expected = kRestartQuestion) const;
     // The shell around a content panel.
     static HWND ShellOf(HWND panel) { return GetWindow(panel, GW_OWNER); }
 
     // Runs the tool in its folder with `arguments` and waits for it: its exit code (-1 when it did not
-    // end within a minute, and it is ended) and, when asked, what it wrote to its standard output.
+    // end within kRepairWaitMs, and it is ended) and, when asked, what it wrote to its standard output.
     long RunCommandLine(const CString& arguments, std::string* output = nullptr) const;
     // Waits for the process to end; its exit code, or -1 when it did not end in time.
     long WaitForExit(DWORD timeoutMs = 20000) const;

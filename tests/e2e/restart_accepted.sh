@@ -23,7 +23,7 @@ export PALLUX_WINEPREFIX="$scratch/prefix" WINEPREFIX="$scratch/prefix"
 "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-prefix" >/dev/null || fail "cannot make the scratch prefix"
 
 report="$scratch/report.txt"
-PALLUX_RESTART_REPORT="$(winepath -w "$report")" timeout 180 wine "$e2e" --gtest_also_run_disabled_tests \
+PALLUX_RESTART_REPORT="$(winepath -w "$report")" timeout 180 "$project_root/scripts/wine-run" "$e2e" --gtest_also_run_disabled_tests \
   --gtest_filter='RestartAccepted.*' >"$scratch/run.txt" 2>&1
 status=$?
 [ -s "$report" ] || { cat "$scratch/run.txt"; fail "the restart question was not reached"; }

@@ -42,4 +42,4 @@ if [ -n "${PALLUX_SIGNED_FILES:-}" ]; then
   export PALLUX_SIGNED_FILES
 fi
 PALLUX_UNPACKED_TOOL=$(winepath -w "$scratch/RapimendPalluxAMDFlashScreenRepair.exe") \
-  wine "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter="$filter"
+  "$project_root/scripts/wine-run" "$tests_exe" --gtest_also_run_disabled_tests --gtest_filter="$filter"
