@@ -33,7 +33,8 @@ void StartCommonControls()
 constexpr wchar_t kAlreadyRunningText[] = L"屏闪修复工具正在运行，请等待其完成后再试。";
 
 // A start without arguments while another run holds the tool: the running window comes to the
-// front (restored if minimised); when there is none, a prompt says a repair is already running.
+// front (restored if minimised), by its own hand as far as it can; when there is none, a prompt says
+// a repair is already running.
 void ShowRunningTool()
 {
     // The other run may be a window still on its way up (a second double-click while the first
@@ -44,9 +45,12 @@ void ShowRunningTool()
         while (running != nullptr && GetWindow(running, GW_OWNER) != nullptr)
             running = FindWindowExW(nullptr, running, L"#32770", kToolTitle);
         if (running != nullptr) {
-            if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
-            // A prompt of its own may stand over it: that is what must come forward.
-            SetForegroundWindow(GetLastActivePopup(running));
+            DWORD processId = 0;
+            GetWindowThreadProcessId(running, &processId);
+            AllowSetForegroundWindow(processId);
+            // Where the message cannot be posted, this process brings it forward as well as it may.
+            if (ComeForwardMessage() == 0 || !PostMessageW(running, ComeForwardMessage(), 0, 0))
+                BringToolForward(running);
             return;
         }
         Sleep(100);

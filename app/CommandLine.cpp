@@ -12,6 +12,7 @@
 #include "framework/Paths.h"
 #include "repair/FlashScreenRepair.h"
 #include "repair/RepairLog.h"
+#include "repair/RepairRecord.h"
 #include "repair/RepairTarget.h"
 
 namespace {
@@ -46,7 +47,7 @@ void PrintUsage(const CConsoleOutput& out)
     out.WriteLine(L"                退出代码：3010 已修改，重新启动后生效；0 已为 0，未作修改；1 失败。");
     out.WriteLine(L"  /quiet /undo  不显示窗口，按备份恢复修复前的设置。");
     out.WriteLine(L"                退出代码：3010 已恢复，重新启动后生效；0 没有备份或无需恢复；1 失败。");
-    out.WriteLine(L"  /status       列出每个目标注册表项及其 DalPSRFeatureEnable 的值。");
+    out.WriteLine(L"  /status       列出每个目标注册表项及其 DalPSRFeatureEnable 的值，以及首次修复前记录的值。");
     out.WriteLine(L"                退出代码：0 全部为 0；1 其他。");
     out.WriteLine(L"  /?            显示本说明。");
     out.WriteLine(L"  工具已在运行（窗口或另一个命令行）时，/quiet 立即结束，退出代码 1618，可稍后重试。");
@@ -60,11 +61,19 @@ int PrintStatus(const CConsoleOutput& out)
         out.WriteLine(CString(targets.WhyNone()) + L"。");
         return kExitFailed;
     }
+    // What each key held before the first repair, which the undo brings back, is read from the
+    // record alone: "修复前：REG_DWORD 1", "修复前：不存在" (no value then), or that there is none.
+    std::vector<BackupEntry> record;
+    const RecordFound found = ReadRepairRecord(record);
     bool allOff = true;
     for (const CString& instance : targets.instances) {
         const PsrValue value = ReadPsrValue(instance);
         allOff &= value.IsOff();
-        out.WriteLine(AdapterKeyName(instance) + L"  " PALLUX_PSR_VALUE L"：" + value.Describe());
+        const BackupEntry* recorded = RecordedEntry(record, instance);
+        const CString before = found == RecordFound::Invalid ? CString(L"修复记录无法读取")
+                               : recorded == nullptr          ? CString(L"无修复记录")
+                                                              : L"修复前：" + recorded->previous.Describe();
+        out.WriteLine(AdapterKeyName(instance) + L"  " PALLUX_PSR_VALUE L"：" + value.Describe() + L"（" + before + L"）");
     }
     return allOff ? kExitDone : kExitFailed;
 }

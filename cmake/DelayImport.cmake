@@ -5,7 +5,8 @@
 #
 # pallux_delay_import(<target> <name>...) makes `-l<name>` resolve, for <target> alone, to a
 # delay-import library of every function the toolchain's lib<name>.a names. Other targets keep the
-# ordinary import libraries.
+# ordinary import libraries. On i686 the link fails when any object of <target> calls one of those
+# functions through its import slot (declared dllimport): dlltool leaves that slot empty there.
 function(pallux_delay_import target)
   set(folder ${CMAKE_BINARY_DIR}/delay-import)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -32,4 +33,14 @@ function(pallux_delay_import target)
   # Searched before the toolchain's own folder, so the delay-import library wins over lib<name>.a.
   target_link_directories(${target} PRIVATE ${folder})
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${outputs})
+  if(stdcall)
+    set(map ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
+    list(TRANSFORM outputs APPEND .def OUTPUT_VARIABLE defs)
+    list(JOIN defs "|" defs)
+    target_link_options(${target} PRIVATE -Wl,-Map=${map},--cref)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -DMAP=${map} -DDEFS=${defs} -DPROGRAM=$<TARGET_FILE:${target}>
+              -P ${PROJECT_SOURCE_DIR}/cmake/CheckDelayImports.cmake
+      VERBATIM)
+  endif()
 endfunction()

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -56,8 +57,9 @@ BOOL Decode(HINSTANCE module, UINT nId, DecodedPng& decoded)
         GlobalFree(block);
         return FALSE;
     }
+    // GDI+ may read the stream as late as when the pixels are asked for: it is let go only after.
+    const std::unique_ptr<IStream, void (*)(IStream*)> streamHeld(stream, [](IStream* held) { held->Release(); });
     Gdiplus::Bitmap picture(stream, FALSE);
-    stream->Release();
     // A resource that is there but is no picture is not reported as loaded.
     decoded.width = picture.GetWidth();
     decoded.height = picture.GetHeight();

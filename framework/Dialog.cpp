@@ -50,6 +50,9 @@ HWND SafeOwnerOf(HWND parent, const CWnd* self, HWND* top)
         owner = main != nullptr && main != self ? main->m_hWnd : nullptr;
     }
     while (owner != nullptr && (GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetParent(owner);
+    // A window owned by a hidden one has no taskbar button and no Alt+Tab entry: a click elsewhere
+    // would lose it for good. Unowned, it has both.
+    if (owner != nullptr && !::IsWindowVisible(owner)) owner = nullptr;
     HWND highest = owner;
     for (HWND next = highest != nullptr ? ::GetWindow(highest, GW_OWNER) : nullptr; next != nullptr;
          next = ::GetWindow(next, GW_OWNER))

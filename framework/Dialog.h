@@ -76,5 +76,6 @@ std::vector<HWND> EnabledWindowsOwnedWith(HWND owner);
 
 // The window a dialog belongs to: the first non-child window above `parent`, or the application's
 // main window when there is no parent (unless `self` is that main window). `top` receives the
-// highest owner above that one.
+// highest owner above that one. None when that window is hidden, so that the dialog keeps a taskbar
+// button of its own.
 HWND SafeOwnerOf(HWND parent, const CWnd* self, HWND* top);

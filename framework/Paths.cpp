@@ -35,3 +35,17 @@ bool IsDriveRoot(const CString& folder)
     const wchar_t letter = folder.size() == 2 ? (folder[0] | 0x20) : 0;
     return letter >= L'a' && letter <= L'z' && folder[1] == L':';
 }
+
+CString FinalPathOf(HANDLE file)
+{
+    const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    const DWORD needed = GetFinalPathNameByHandleW(file, nullptr, 0, flags);
+    if (needed == 0) return CString();
+    CString path(needed, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(file, path.data(), needed, flags);
+    if (length == 0 || length >= needed) return CString();
+    path.resize(length);
+    if (StartsWithIgnoringCase(path, L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
+    if (StartsWithIgnoringCase(path, L"\\\\?\\")) return path.substr(4);
+    return path;
+}

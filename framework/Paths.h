@@ -18,3 +18,7 @@ CString ProgramPath();
 CString FolderOf(const CString& path);
 // "E:": the root of a drive, as FolderOf gives it. Never a folder to remove.
 bool IsDriveRoot(const CString& folder);
+
+// The path of the open file `file`, every link on the way followed, as a program's path names it
+// ("C:\…", or "\\server\share\…" for a mapped drive); empty when it cannot be had.
+CString FinalPathOf(HANDLE file);

@@ -67,20 +67,6 @@ bool IsPlainFile(HANDLE file)
            standard.NumberOfLinks == 1;
 }
 
-bool DeleteOpenFile(HANDLE file)
-{
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
-}
-
-// Opens `path` itself, never what a link leads to, for deletion; empty when there is nothing.
-CHandle OpenForDeletion(const CString& path)
-{
-    return CHandle(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
 }  // namespace
 
 bool ResolveLogTarget(const CString& logDir, const CString& fileName, CLogTarget& target)
@@ -121,36 +107,6 @@ bool MoveToBackup(const CLogTarget& target, HANDLE file)
     const std::vector<CHandle> folders = HoldLogFolders(target);
     if (folders.empty()) return false;
     return RenameOpenFile(file, BackupPathOf(target.path));
-}
-
-bool ReplaceLogFile(const CLogTarget& target, const std::string& bytes)
-{
-    const std::vector<CHandle> folders = HoldLogFolders(target);
-    if (folders.empty()) return false;
-    const CString fresh = target.path + L".new";
-    // What an earlier run left half-written goes first; a link there is removed, never followed.
-    if (const CHandle stale = OpenForDeletion(fresh)) DeleteOpenFile(stale.Get());
-    const CHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
-                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    if (WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size() &&
-        FlushFileBuffers(file.Get()) && RenameOpenFile(file.Get(), target.path))
-        return true;
-    DeleteOpenFile(file.Get());
-    return false;
-}
-
-bool DeleteLogFile(const CLogTarget& target)
-{
-    const std::vector<CHandle> folders = HoldLogFolders(target);
-    if (folders.empty()) return false;
-    const CHandle file = OpenForDeletion(target.path);
-    if (!file) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    FILE_STANDARD_INFO standard{};
-    if (!GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard) || standard.Directory)
-        return false;
-    return DeleteOpenFile(file.Get());
 }
 
 void SetLogAttributeQuery(LogAttributeQuery query)

@@ -35,13 +35,6 @@ CHandle OpenLogFile(const CLogTarget& target);
 // moves exactly the file that was checked and written.
 bool MoveToBackup(const CLogTarget& target, HANDLE file);
 
-// Files of the log folder that are written whole (the copy of the repair's backup): replaced and
-// deleted with the same refusals, and never half-written: a new file is written beside the old one
-// and then takes its name.
-bool ReplaceLogFile(const CLogTarget& target, const std::string& bytes);
-// Removes the name (a link itself, never what it leads to); true when it is gone or was never there.
-bool DeleteLogFile(const CLogTarget& target);
-
 // The attribute query the checks use, by handle; tests replace it to play a link that Wine cannot
 // make. Null restores the real one.
 using LogAttributeQuery = bool (*)(HANDLE handle, DWORD& attributes);

@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "framework/PrivateNamespace.h"
+
 namespace {
 
 constexpr DWORD kLockWaitMs = 5000;
 
 // A fixed-length name from the lower-cased path (object names may hold no backslash and are
-// limited in length). Global, so copies of the tool in other sessions share the lock too.
+// limited in length). In the tool's namespace, which copies of the tool in every session share and
+// no other account can make names in.
 CString MutexNameOf(const CString& fullPath)
 {
     CString lower(fullPath.size(), L'\0');
@@ -26,8 +29,8 @@ CString MutexNameOf(const CString& fullPath)
         hash = (hash ^ static_cast<std::uint16_t>(ch)) * 1099511628211ull;
     }
     wchar_t name[64];
-    std::swprintf(name, 64, L"Global\\PalluxAMDFlashScreenRepair.Log.%016llx", static_cast<unsigned long long>(hash));
-    return name;
+    std::swprintf(name, 64, L"PalluxAMDFlashScreenRepair.Log.%016llx", static_cast<unsigned long long>(hash));
+    return ToolObjectName(name);
 }
 
 }  // namespace
@@ -36,7 +39,7 @@ CLogFileMutex::CLogFileMutex(const CString& fullPath) : m_name(MutexNameOf(fullP
 
 bool CLogFileMutex::Lock()
 {
-    if (!m_mutex) m_mutex.Reset(CreateMutexW(nullptr, FALSE, m_name.c_str()));
+    if (!m_mutex && !m_name.empty()) m_mutex.Reset(CreateMutexW(nullptr, FALSE, m_name.c_str()));
     if (!m_mutex) return false;
     const DWORD waited = WaitForSingleObject(m_mutex.Get(), kLockWaitMs);
     return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;

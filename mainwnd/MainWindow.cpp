@@ -16,6 +16,18 @@ std::vector<UINT> MainWindowPictures()
     return {IDB_MAIN_FRAME, IDB_MAIN_BACKGROUND, IDB_CHECK_STRIP, 141, 147, 154, 151, 192};
 }
 
+UINT ComeForwardMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"RapimendPalluxAMDFlashScreenRepair.ComeForward");
+    return message;
+}
+
+void BringToolForward(HWND shell)
+{
+    if (IsIconic(shell)) ShowWindow(shell, SW_RESTORE);
+    SetForegroundWindow(GetLastActivePopup(shell));
+}
+
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 CRapimendPalluxAMDFlashScreenRepairDlg::CRapimendPalluxAMDFlashScreenRepairDlg(CWnd* parent)
@@ -54,6 +66,10 @@ BOOL CRapimendPalluxAMDFlashScreenRepairDlg::PreTranslateMessage(MSG* pMsg)
 LRESULT CRapimendPalluxAMDFlashScreenRepairDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto* content = static_cast<CPalluxAMDFlashScreenRepairDlg*>(m_pContentDlg.get());
+    if (message == ComeForwardMessage() && message != 0) {
+        BringToolForward(m_hWnd);
+        return 0;
+    }
     switch (message) {
     case WM_INITMENUPOPUP:
         if (HIWORD(lParam) && content != nullptr) ShowUndoItem(reinterpret_cast<HMENU>(wParam), content->CanUndo());

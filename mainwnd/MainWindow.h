@@ -8,6 +8,15 @@ extern const PairLayout kMainPairLayout;
 // The pictures of the main window's first look, in the order it shows them.
 std::vector<UINT> MainWindowPictures();
 
+// Posted by a second start to the running tool's main window, which then comes to the front by its
+// own hand: Windows lets the process the user just started hand the foreground on
+// (AllowSetForegroundWindow), while another process's SetForegroundWindow may only flash the
+// taskbar button.
+UINT ComeForwardMessage();
+// Restores the main window `shell` if minimised and activates what stands in front of it (a prompt
+// of its own may stand over it).
+void BringToolForward(HWND shell);
+
 class CRapimendPalluxAMDFlashScreenRepairDlg : public CLayeredShellDlg {
 public:
     explicit CRapimendPalluxAMDFlashScreenRepairDlg(CWnd* parent = nullptr);

@@ -1,8 +1,6 @@
 #include "repair/FlashScreenRepair.h"
 
 #include "framework/Handle.h"
-#include "log/LogSave.h"
-#include "repair/RepairBackup.h"
 #include "repair/RepairLog.h"
 #include "repair/RepairMessages.h"
 #include "repair/RepairRecord.h"
@@ -99,13 +97,9 @@ bool CFlashScreenRepair::RunRegCommand(const CString& command, const CString& in
 
 bool CFlashScreenRepair::SaveRecord(const std::vector<BackupEntry>& entries, CString& failure) const
 {
-    if (!SaveRepairRecord(entries)) {
-        failure += kRecordNotWrittenDetail;
-        return false;
-    }
-    // The copy for people follows the record; without it the record still serves.
-    if (!SaveRepairBackupCopy(CLogSave::GetInstance().GetLogDir(), entries)) LogBackupCopyNotSaved();
-    return true;
+    if (SaveRepairRecord(entries)) return true;
+    failure += kRecordNotWrittenDetail;
+    return false;
 }
 
 RepairOutcome CFlashScreenRepair::Repair(bool writeWhenOff, CString& failure)
@@ -139,7 +133,7 @@ RepairOutcome CFlashScreenRepair::Repair(bool writeWhenOff, CString& failure)
         if (ReadPsrValue(old.instance).kind != PsrValue::NoKey) kept.push_back(old);
     if (!allOff)
         for (const BackupEntry& entry : before)
-            if (!RecordsInstance(kept, entry.instance)) kept.push_back(entry);
+            if (!RecordedEntry(kept, entry.instance)) kept.push_back(entry);
     if ((kept.size() != record.size() || !allOff) && !SaveRecord(kept, failure)) return RepairOutcome::Failed;
 
     bool repaired = true;

@@ -58,8 +58,8 @@ public:
 
 private:
     BOOL Report(RepairOutcome outcome, const CString& failure, void (*log)(const CString&));
-    // Makes the undo's record (and its copy for people) hold `entries`; FALSE, with the reason added
-    // to `failure`, when the record could not be written.
+    // Makes the undo's record hold `entries`; FALSE, with the reason added to `failure`, when it
+    // could not be written.
     bool SaveRecord(const std::vector<BackupEntry>& entries, CString& failure) const;
     // Runs one reg command; on failure says why in `failure`, after `instance`.
     bool RunRegCommand(const CString& command, const CString& instance, CString& failure) const;

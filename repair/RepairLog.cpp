@@ -76,8 +76,3 @@ void LogNote(const CString& text)
 {
     WriteForced(CodePageFromWide(kLogCodePage, text));
 }
-
-void LogBackupCopyNotSaved()
-{
-    WriteForced(CodePageFromWide(kLogCodePage, L"无法写入备份文件副本 屏闪修复工具-备份.reg，修复照常进行（备份记录在注册表中）"));
-}

@@ -21,8 +21,6 @@ CString ReadBackDetail(const CString& found);
 
 // A record of its own, for whoever reads the log later: what the undo found, why the tool ended.
 void LogNote(const CString& text);
-// The copy of the backup for people could not be written; the repair went on.
-void LogBackupCopyNotSaved();
 
 // Failures before any command runs.
 inline constexpr wchar_t kRecordNotWrittenDetail[] = L"（无法写入备份记录）";

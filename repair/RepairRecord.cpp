@@ -41,10 +41,11 @@ bool RemoveRecord()
 
 }  // namespace
 
-bool RecordsInstance(const std::vector<BackupEntry>& entries, const CString& instance)
+const BackupEntry* RecordedEntry(const std::vector<BackupEntry>& entries, const CString& instance)
 {
-    return std::any_of(entries.begin(), entries.end(),
-                       [&](const BackupEntry& entry) { return entry.instance == instance; });
+    const auto found = std::find_if(entries.begin(), entries.end(),
+                                    [&](const BackupEntry& entry) { return entry.instance == instance; });
+    return found == entries.end() ? nullptr : &*found;
 }
 
 RecordFound ReadRepairRecord(std::vector<BackupEntry>& entries)
@@ -97,7 +98,7 @@ bool SaveRepairRecord(const std::vector<BackupEntry>& entries)
         if (result != ERROR_SUCCESS) return false;
     }
     for (const BackupEntry& gone : old)
-        if (!RecordsInstance(entries, gone.instance) &&
+        if (!RecordedEntry(entries, gone.instance) &&
             RegDeleteValueW(record.Get(), gone.instance.c_str()) != ERROR_SUCCESS)
             return false;
     return true;

@@ -13,8 +13,8 @@ struct BackupEntry {
     PsrValue previous;  // a Dword, or Missing for "no value"
 };
 
-// Whether `entries` hold a state for `instance`.
-bool RecordsInstance(const std::vector<BackupEntry>& entries, const CString& instance);
+// The state `entries` hold for `instance`, or null.
+const BackupEntry* RecordedEntry(const std::vector<BackupEntry>& entries, const CString& instance);
 
 enum class RecordFound {
     Missing,  // no record: nothing to undo

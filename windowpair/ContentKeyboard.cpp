@@ -38,7 +38,7 @@ WORD CLayeredContentDlg::InitialUiState()
     return KeyboardCuesAlwaysShown() || LastInputWasKeyboard() ? 0 : kCuesHidden;
 }
 
-LRESULT CLayeredContentDlg::OnChangeUiState(WPARAM wParam)
+void CLayeredContentDlg::OnChangeUiState(WPARAM wParam)
 {
     WORD state = m_uiState;
     const WORD flags = HIWORD(wParam) & kCuesHidden;
@@ -46,14 +46,13 @@ LRESULT CLayeredContentDlg::OnChangeUiState(WPARAM wParam)
     else if (LOWORD(wParam) == UIS_CLEAR) state &= static_cast<WORD>(~flags);
     else if (LOWORD(wParam) == UIS_INITIALIZE && (state & UISF_HIDEFOCUS)) state = InitialUiState();
     if (KeyboardCuesAlwaysShown()) state &= static_cast<WORD>(~UISF_HIDEFOCUS);
-    if (state == m_uiState) return 0;
+    if (state == m_uiState) return;
     const WORD changed = m_uiState ^ state;
     m_uiState = state;
     // Each control hears of it and paints again.
     const WPARAM update = MAKEWPARAM((state & changed) ? UIS_SET : UIS_CLEAR, changed);
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
         ::SendMessageW(child, WM_UPDATEUISTATE, update, 0);
-    return 0;
 }
 
 void CLayeredContentDlg::KeepFocus()

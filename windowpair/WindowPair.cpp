@@ -59,7 +59,9 @@ LRESULT CLayeredContentDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     case WM_SETFOCUS:
         return OnSetFocus();
     case WM_CHANGEUISTATE:
-        return OnChangeUiState(wParam);
+        OnChangeUiState(wParam);
+        // The window tree's own cue state follows too, as the system keeps it for its controls.
+        return Default();
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
         // High contrast or the keyboard-cue setting may have changed: every control paints afresh.

@@ -73,7 +73,7 @@ private:
     // (UISF_HIDEFOCUS) in a panel opened by a click until a key moves the focus, shown from the start
     // in one opened by a key, always shown when the system's keyboard-cue setting says so.
     static WORD InitialUiState();
-    LRESULT OnChangeUiState(WPARAM wParam);
+    void OnChangeUiState(WPARAM wParam);
     void PressFocusedControl();
     // The control the keyboard was on is kept when the panel goes inactive or hidden (its shell
     // minimised, a prompt over it), and the keyboard goes back to it when the panel gets the focus.

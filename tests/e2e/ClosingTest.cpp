@@ -15,18 +15,6 @@ struct Ending {
     const char* answer;
 };
 
-// The visible windows of the process that Windows gives a taskbar button (and an Alt+Tab entry).
-size_t TaskbarButtons(DWORD processId)
-{
-    size_t buttons = 0;
-    for (HWND window : VisibleWindows(processId)) {
-        const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
-        const bool appWindow = GetWindow(window, GW_OWNER) == nullptr || (exStyle & WS_EX_APPWINDOW);
-        if (appWindow && !(exStyle & WS_EX_TOOLWINDOW)) ++buttons;
-    }
-    return buttons;
-}
-
 class Closing : public testing::TestWithParam<Ending> {};
 
 TEST_P(Closing, MoreSolutionsAndTheMarginsKeepTheDialogAndEachAnswerIsRecordedOnceAndEndsTheTool)

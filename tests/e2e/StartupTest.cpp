@@ -52,6 +52,8 @@ TEST_P(StartupChecks, AFailingCheckShowsItsNoticeAndEndsTheTool)
     HWND notice = tool.Prompt(30000);
     ASSERT_NE(notice, nullptr) << "no notice";
     EXPECT_EQ(TextOf(GetDlgItem(notice, IDC_PROMPT_TEXT)), CString(failure.text));
+    // Found again from the taskbar or Alt+Tab after a click elsewhere, though the main window is hidden.
+    EXPECT_EQ(TaskbarButtons(tool.ProcessId()), 1u) << "the notice has no taskbar button of its own or its owner's";
     EXPECT_TRUE(failure.versionChecks > 0 || tool.MainPanel(0) == nullptr) << "the main window showed although a check failed";
     EXPECT_EQ(!LoadedModule(tool.ProcessId(), kCompanion).empty(), failure.loaded);
     const auto checks = tool.JournalLines("GetToolIsNewVersion");

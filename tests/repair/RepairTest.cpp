@@ -95,7 +95,6 @@ TEST(RepairEngine, OnlyTheSystemsProgramsRunAndOnlyTheDwordZeroCountsAndEveryFai
         EXPECT_NE(detail.find(c.detail), CString::npos) << detail;
     }
     SetRepairValue(0);
-    RemoveTree(RepairBackupPath());
     for (const CString& pidFile : {leftPid, overranPid}) EXPECT_TRUE(ProcessEnds(pidFile)) << pidFile << ": still runs";
     for (const CString& path : planted) EXPECT_EQ(ReadBytes(path + L".ran"), "") << "planted program ran: " << path;
 

@@ -109,6 +109,17 @@ std::vector<HWND> VisibleWindows(DWORD processId)
     return found.second;
 }
 
+size_t TaskbarButtons(DWORD processId)
+{
+    size_t buttons = 0;
+    for (HWND window : VisibleWindows(processId)) {
+        const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+        const bool appWindow = GetWindow(window, GW_OWNER) == nullptr || (exStyle & WS_EX_APPWINDOW);
+        if (appWindow && !(exStyle & WS_EX_TOOLWINDOW)) ++buttons;
+    }
+    return buttons;
+}
+
 void Settle(HWND window)
 {
     CRect last = WindowRectOf(window);

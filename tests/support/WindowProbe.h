@@ -44,6 +44,9 @@ CString TextOf(HWND window);
 
 // The visible top-level windows of a process.
 std::vector<HWND> VisibleWindows(DWORD processId);
+// How many of them Windows gives a taskbar button (and an Alt+Tab entry): the unowned ones and
+// those that ask for one, but no tool window.
+size_t TaskbarButtons(DWORD processId);
 // Waits until `window` has kept its place for a while and holds the foreground: a window just shown
 // may still be centred, and Wine may still be handing it the focus, so that a click or a key would
 // go astray, as a hand's would not.
