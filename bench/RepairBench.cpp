@@ -74,7 +74,7 @@ int main(int argc, char** argv)
     std::printf("One repair, the confirmation's OK to the restart question visible (median of %d):\n", repairs);
     const bool measured = PrintFigures("floor (the command alone)", floor) & PrintFigures("tool", tool);
     if (measured)
-        std::printf("  tool - floor                   %7.0f ms   (aim: at most 100 ms)\n", Median(tool) - Median(floor));
+        std::printf("  tool - floor                   %7.0f ms   (aim: at most 80 ms)\n", Median(tool) - Median(floor));
     std::printf("%d repairs in one run of the tool, its live handles:\n", repairs);
     if (afterFirst == 0 || afterLast == 0) {
         std::printf("  no figure: the tool's handles could not be read after every repair\n");
