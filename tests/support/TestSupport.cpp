@@ -139,6 +139,18 @@ void WriteBytes(const CString& path, const std::string& bytes)
         throw std::runtime_error("short write of a test file");
 }
 
+void WriteUtf16(const CString& path, const CString& text)
+{
+    WriteBytes(path, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+}
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 CString LoadedModule(DWORD processId, const wchar_t* name)
 {
     CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
@@ -244,6 +256,11 @@ CString RepairBackupPath()
 std::string ToolLog()
 {
     return ReadBytes(ToolLogFolder() + L"屏闪修复工具.txt");
+}
+
+size_t LogRecords(const wchar_t* text)
+{
+    return Occurrences(ToolLog(), CodePageFromWide(936, text));
 }
 
 std::vector<CString> RepairFailureRecords()

@@ -58,6 +58,10 @@ void RemoveTree(const CString& path);
 bool IsFolder(const CString& path);
 std::string ReadBytes(const CString& path);  // empty when missing
 void WriteBytes(const CString& path, const std::string& bytes);
+// Writes `text` as UTF-16 with its byte order mark, so that any name in it reads back whole.
+void WriteUtf16(const CString& path, const CString& text);
+// How often `part` stands in `text`.
+size_t Occurrences(const std::string& text, const std::string& part);
 
 // The full path of the module of file name `name` that process `processId` has loaded, or empty.
 CString LoadedModule(DWORD processId, const wchar_t* name);
@@ -105,5 +109,7 @@ CString RepairBackupPath();
 
 // The tool's log file, whole (empty when there is none).
 std::string ToolLog();
+// How many records of the tool's log hold `text`.
+size_t LogRecords(const wchar_t* text);
 // What follows the fixed text in each of the log's records of the failed repair command, in order.
 std::vector<CString> RepairFailureRecords();
