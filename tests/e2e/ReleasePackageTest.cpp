@@ -4,8 +4,6 @@
 // only a library its own signer signed, and the signature check's wintrust.dll only from the system.
 #include <gtest/gtest.h>
 
-#include <shlobj.h>
-
 #include <cstdlib>
 
 #include "ToolDriver.h"
@@ -15,9 +13,7 @@ namespace {
 // The shipped library's journal, in its fixed place: its lines that record `exportName`.
 size_t FixedJournalLines(const char* exportName)
 {
-    wchar_t data[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE);
-    return Occurrences(ReadBytes(CString(data) + L"\\QueltoFeedback\\journal.txt"), std::string("\t") + exportName + "\t");
+    return Occurrences(ReadBytes(ProgramDataFolder() + L"\\QueltoFeedback\\journal.txt"), std::string("\t") + exportName + "\t");
 }
 
 // Runs only from package_starts.sh, which unpacks the package and names its tool in

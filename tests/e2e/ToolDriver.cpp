@@ -105,11 +105,7 @@ long ToolRun::RunCommandLine(const CString& arguments, std::string* output) cons
     const CHandle process = StartProgram(m_folder + L"\\" + kTool, arguments, writer.Get());
     writer.Close();
     const long exitCode = process ? ExitCodeWithin(process, kRepairWaitMs) : -1;
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-    if (output != nullptr) *output = text;
+    if (output != nullptr) *output = ReadAll(reader.Get());
     return exitCode;
 }
 

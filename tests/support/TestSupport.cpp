@@ -120,11 +120,15 @@ std::string ReadBytes(const CString& path)
 {
     CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::string();
+    return file ? ReadAll(file.Get()) : std::string();
+}
+
+std::string ReadAll(HANDLE file)
+{
     std::string bytes;
     char chunk[65536];
     DWORD got = 0;
-    while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
     return bytes;
 }
 
@@ -241,21 +245,21 @@ long long RepairValue(const wchar_t* instance)
                : -1;
 }
 
-CString ToolLogFolder()
+CString ProgramDataFolder()
 {
     wchar_t data[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE);
-    return CString(data) + L"\\ToolLog\\";
+    return data;
 }
 
 CString RepairBackupPath()
 {
-    return ToolLogFolder() + L"屏闪修复工具-备份.reg";
+    return ProgramDataFolder() + L"\\ToolLog\\屏闪修复工具-备份.reg";
 }
 
 std::string ToolLog()
 {
-    return ReadBytes(ToolLogFolder() + L"屏闪修复工具.txt");
+    return ReadBytes(ProgramDataFolder() + L"\\ToolLog\\屏闪修复工具.txt");
 }
 
 size_t LogRecords(const wchar_t* text)

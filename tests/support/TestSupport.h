@@ -57,6 +57,7 @@ void RemoveTree(const CString& path);
 
 bool IsFolder(const CString& path);
 std::string ReadBytes(const CString& path);  // empty when missing
+std::string ReadAll(HANDLE file);              // what is left to read, to its end
 void WriteBytes(const CString& path, const std::string& bytes);
 // Writes `text` as UTF-16 with its byte order mark, so that any name in it reads back whole.
 void WriteUtf16(const CString& path, const CString& text);
@@ -107,6 +108,8 @@ long long RepairValue(const wchar_t* instance = L"0000");
 // The backup of the values the repair changed, in the log folder.
 CString RepairBackupPath();
 
+// The folder for all users' program data (C:\\ProgramData), without a trailing backslash.
+CString ProgramDataFolder();
 // The tool's log file, whole (empty when there is none).
 std::string ToolLog();
 // How many records of the tool's log hold `text`.
