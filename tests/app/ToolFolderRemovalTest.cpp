@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "app/ToolFolderRemoval.h"
-#include "framework/Encoding.h"
 #include "framework/RegKey.h"
 #include "support/TestSupport.h"
 
@@ -51,15 +50,6 @@ void ForgetPendingDeletions()
     CRegKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_SET_VALUE) == ERROR_SUCCESS)
         RegDeleteValueW(key.Get(), kPendingDeletions);
-}
-
-// How many records of the tool's log hold `text`.
-size_t LogRecords(const wchar_t* text)
-{
-    const std::string log = ToolLog(), wanted = CodePageFromWide(936, text);
-    size_t count = 0;
-    for (size_t at = log.find(wanted); at != std::string::npos; at = log.find(wanted, at + 1)) ++count;
-    return count;
 }
 
 // The queries put back whatever a test's failure leaves, and the test prefix is to delete nothing of

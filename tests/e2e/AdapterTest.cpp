@@ -45,9 +45,8 @@ std::string PlantBackupFile()
 {
     const CString text = L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" + kClassKey +
                          L"\\0000]\r\n\"DalPSRFeatureEnable\"=dword:00000002\r\n\r\n";
-    const std::string bytes = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
-    WriteBytes(RepairBackupPath(), bytes);
-    return bytes;
+    WriteUtf16(RepairBackupPath(), text);
+    return ReadBytes(RepairBackupPath());
 }
 
 // An adapter instance key with its provider, for the test's length: a key of the test's own goes
@@ -68,8 +67,6 @@ public:
         m_key.Close();
         if (m_ownKey) RegDeleteTreeW(HKEY_LOCAL_MACHINE, m_path.c_str());
     }
-    TestAdapter(const TestAdapter&) = delete;
-    TestAdapter& operator=(const TestAdapter&) = delete;
 
 private:
     CString m_path;
@@ -259,14 +256,11 @@ TEST(UndoInTheWindow, OneToolRunsAtATimeAndTheSystemMenuUndoesTheRepairWhileTher
     SetRepairValue(3);
 
     // Which key the repair and the undo write is the command line's case: the window runs the same.
-    ClickControl(panel, IDC_REPAIR);
-    HWND confirm = tool.PromptSaying(kConfirmText);
-    ClickControl(confirm, IDC_PROMPT_OK);
-    HWND question = tool.AnswerTo(confirm);
+    HWND question = tool.ConfirmedRepair(panel);
     ASSERT_NE(question, nullptr);
     ClickControl(question, IDC_PROMPT_CANCEL);
 
-    confirm = ChooseLastSystemMenuItem(tool, ToolRun::Saying(kUndoConfirmText));
+    HWND confirm = ChooseLastSystemMenuItem(tool, ToolRun::Saying(kUndoConfirmText));
     ASSERT_NE(confirm, nullptr) << "no 撤销屏闪修复 at the end of the system menu";
     ClickControl(confirm, IDC_PROMPT_OK);
     HWND restart = tool.AnswerTo(confirm, kUndoRestartQuestion);

@@ -4,38 +4,16 @@
 // only a library its own signer signed, and the signature check's wintrust.dll only from the system.
 #include <gtest/gtest.h>
 
-#include <shlobj.h>
-
 #include <cstdlib>
 
 #include "ToolDriver.h"
-#include "framework/Encoding.h"
 
 namespace {
-
-const wchar_t kInitFailed[] = L"工具初始化失败";
-const wchar_t kNewerVersion[] = L"检测到当前工具有新的版本更新，请下载最新版本使用。";
-
-size_t Occurrences(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
-
-ToolSetup StartedAt(const CString& program)
-{
-    ToolSetup setup;
-    setup.startAt = program;
-    return setup;
-}
 
 // The shipped library's journal, in its fixed place: its lines that record `exportName`.
 size_t FixedJournalLines(const char* exportName)
 {
-    wchar_t data[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE);
-    return Occurrences(ReadBytes(CString(data) + L"\\QueltoFeedback\\journal.txt"), std::string("\t") + exportName + "\t");
+    return Occurrences(ReadBytes(ProgramDataFolder() + L"\\QueltoFeedback\\journal.txt"), std::string("\t") + exportName + "\t");
 }
 
 // Runs only from package_starts.sh, which unpacks the package and names its tool in
@@ -49,19 +27,18 @@ TEST(ReleasePackage, DISABLED_TheUnpackedToolShowsItsPanelTakesNoSettingsAndLeav
     const CString settings = L"[Journal]\r\nPath=" + elsewhere +
                              L"\r\n[Addresses]\r\nToolDownload=https://elsewhere.example/download\r\n"
                              L"UseAgreement=https://elsewhere.example/agreement\r\n[Version]\r\nNewest=99\r\n";
-    std::string bytes = "\xFF\xFE";
-    bytes.append(reinterpret_cast<const char*>(settings.data()), settings.size() * sizeof(wchar_t));
-    WriteBytes(folder + L"\\QueltoFeedbackInformation.ini", bytes);
+    WriteUtf16(folder + L"\\QueltoFeedbackInformation.ini", settings);
     const size_t versionChecks = FixedJournalLines("GetToolIsNewVersion");
     const size_t downloads = FixedJournalLines("OpenToolDownUrl");
 
-    ToolRun started(StartedAt(tool));
+    ToolSetup unpacked;
+    unpacked.startAt = tool;
+    ToolRun started(unpacked);
     ASSERT_NE(started.MainPanel(30000), nullptr) << "the packaged tool did not show its panel";
     // The version check is answered in the fixed journal with nothing demanded, and the window stays.
     EXPECT_TRUE(WaitUntil([&] { return FixedJournalLines("GetToolIsNewVersion") > versionChecks; }))
         << "no version check in the journal under ProgramData";
     EXPECT_EQ(started.PromptSaying(kNewerVersion, 2000), nullptr) << "the settings file demanded an update";
-    EXPECT_NE(started.MainPanel(0), nullptr);
     EXPECT_EQ(FixedJournalLines("OpenToolDownUrl"), downloads) << "a download page was opened";
 
     ASSERT_EQ(started.CloseAsUser(), 0) << "the tool did not end through the problem-solved question";
@@ -70,24 +47,14 @@ TEST(ReleasePackage, DISABLED_TheUnpackedToolShowsItsPanelTakesNoSettingsAndLeav
     EXPECT_EQ(GetFileAttributesW(elsewhere.c_str()), INVALID_FILE_ATTRIBUTES) << "the settings file chose the journal";
 }
 
-// The signed tool from `signedFiles` started from a folder of its own beside `library` under the
-// library's name, and `beside` (from, to) next to it.
-struct SignedToolRun {
-    ScratchFolder scratch;
-    ToolRun run;
-
-    SignedToolRun(const CString& signedFiles, const CString& library, const std::pair<CString, CString>& beside = {})
-        : run(StartedAt(Place({{signedFiles + L"\\" + kTool, kTool}, {library, kCompanion}, beside})))
-    {
-    }
-    CString Place(const std::vector<std::pair<CString, CString>>& files) const
-    {
-        for (const auto& [from, to] : files)
-            if (!from.empty() && !CopyFileW(from.c_str(), (scratch / to).c_str(), TRUE))
-                throw std::runtime_error("the signed tool's folder could not be made");
-        return scratch / kTool;
-    }
-};
+// The signed tool from PALLUX_SIGNED_FILES beside `library` under the library's name.
+ToolSetup SignedTool(const CString& library)
+{
+    ToolSetup setup;
+    setup.program = _wgetenv(L"PALLUX_SIGNED_FILES") + (L"\\" + CString(kTool));
+    setup.library = library;
+    return setup;
+}
 
 // Runs only from package_signed.sh, which names in PALLUX_SIGNED_FILES a folder holding the signed
 // package's tool and library, that library signed by a second certificate (other-signer.dll) and
@@ -101,11 +68,13 @@ TEST(SignedReleasePackage, DISABLED_OnlyALibraryOfTheToolsOwnSignerLoadsAndWintr
     {
         // Wine takes a wintrust.dll beside the program before its own only when told to, as Windows would.
         const WineProgramSetting search{kTool, L"DllOverrides", L"wintrust", L"native,builtin"};
-        SignedToolRun signedTool(signedFiles, CString(signedFiles) + L"\\" + kCompanion, {planted, L"wintrust.dll"});
-        EXPECT_NE(signedTool.run.MainPanel(30000), nullptr) << "the signed tool refused its own library";
-        EXPECT_FALSE(LoadedModule(signedTool.run.ProcessId(), L"wintrust.dll").empty()) << "no signature was checked";
-        signedTool.run.End();
-        EXPECT_EQ(GetFileAttributesW((signedTool.scratch / L"wintrust.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+        ToolSetup setup = SignedTool(CString(signedFiles) + L"\\" + kCompanion);
+        setup.besideIt = {{planted, L"wintrust.dll"}};
+        ToolRun signedTool(setup);
+        EXPECT_NE(signedTool.MainPanel(30000), nullptr) << "the signed tool refused its own library";
+        EXPECT_FALSE(LoadedModule(signedTool.ProcessId(), L"wintrust.dll").empty()) << "no signature was checked";
+        signedTool.End();
+        EXPECT_EQ(GetFileAttributesW((signedTool.Folder() + L"\\wintrust.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
             << "the wintrust.dll beside the tool was loaded";
     }
 
@@ -120,18 +89,16 @@ TEST(SignedReleasePackage, DISABLED_OnlyALibraryOfTheToolsOwnSignerLoadsAndWintr
     };
     for (const auto& library : refused) {
         SCOPED_TRACE(library.name);
-        const std::string why = CodePageFromWide(936, library.why);
-        const size_t records = Occurrences(ToolLog(), why);
-        SignedToolRun signedTool(signedFiles, library.library);
-        const HWND notice = signedTool.run.PromptSaying(kInitFailed);
+        const size_t records = LogRecords(library.why);
+        ToolRun signedTool(SignedTool(library.library));
+        const HWND notice = signedTool.PromptSaying(kInitFailed);
         ASSERT_NE(notice, nullptr);
-        EXPECT_TRUE(LoadedModule(signedTool.run.ProcessId(), kCompanion).empty()) << "the refused library was loaded";
+        EXPECT_TRUE(LoadedModule(signedTool.ProcessId(), kCompanion).empty()) << "the refused library was loaded";
+        const CString loaded = signedTool.Folder() + L"\\QueltoFeedbackInformation.dll.loaded";
         ClickControl(notice, IDC_PROMPT_OK);
-        EXPECT_EQ(signedTool.run.WaitForExit(), 0);
-        EXPECT_EQ(Occurrences(ToolLog(), why), records + 1) << "the log does not say why";
-        EXPECT_EQ(GetFileAttributesW((signedTool.scratch / L"QueltoFeedbackInformation.dll.loaded").c_str()),
-                  INVALID_FILE_ATTRIBUTES)
-            << "the refused library's DllMain ran";
+        EXPECT_EQ(signedTool.WaitForExit(), 0);
+        EXPECT_EQ(LogRecords(library.why), records + 1) << "the log does not say why";
+        EXPECT_EQ(GetFileAttributesW(loaded.c_str()), INVALID_FILE_ATTRIBUTES) << "the refused library's DllMain ran";
     }
 }
 

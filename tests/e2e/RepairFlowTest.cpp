@@ -133,11 +133,7 @@ TEST(RepairFlowRepeated, TwentyRepairsLeaveTheToolHoldingWhatItHeldAfterTheFirst
     ASSERT_NE(panel, nullptr);
     HandleTable afterFirst;
     for (int run = 1; run <= 20; ++run) {
-        ClickControl(panel, IDC_REPAIR);
-        HWND confirm = tool.PromptSaying(kConfirmText);
-        ASSERT_NE(confirm, nullptr) << "repair " << run;
-        ClickControl(confirm, IDC_PROMPT_OK);
-        HWND question = tool.AnswerTo(confirm);
+        HWND question = tool.ConfirmedRepair(panel);
         ASSERT_NE(question, nullptr) << "repair " << run;
         ClickControl(question, IDC_PROMPT_CANCEL);
         ASSERT_TRUE(WaitUntil([&] { return tool.Prompt(0) == nullptr && IsWindowEnabled(panel); })) << "repair " << run;

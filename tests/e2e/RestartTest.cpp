@@ -18,11 +18,7 @@ TEST(RestartAccepted, DISABLED_YesRecordsTheAnswerAndRestarts)
     WriteBytes(tool.Folder() + L"\\notes.txt", "the user's own");
     HWND panel = tool.MainPanel();
     ASSERT_NE(panel, nullptr);
-    ClickControl(panel, IDC_REPAIR);
-    HWND confirm = tool.PromptSaying(kConfirmText);
-    ASSERT_NE(confirm, nullptr);
-    ClickControl(confirm, IDC_PROMPT_OK);
-    HWND question = tool.AnswerTo(confirm);
+    HWND question = tool.ConfirmedRepair(panel);
     ASSERT_NE(question, nullptr);
     {
         // Where the journal is and when "是" was clicked, for the script to check afterwards.

@@ -6,9 +6,7 @@
 
 namespace {
 
-const wchar_t kInitFailed[] = L"工具初始化失败";
 const wchar_t kUnsupportedSystem[] = L"此工具不支持当前系统";
-const wchar_t kNewerVersion[] = L"检测到当前工具有新的版本更新，请下载最新版本使用。";
 
 struct StartupFailure {
     const char* name;

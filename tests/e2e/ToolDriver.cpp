@@ -53,26 +53,6 @@ bool MapDrive(wchar_t letter, const wchar_t* folder)
                                       nullptr, 0, nullptr, nullptr);
 }
 
-// The processes started since process `since`. Wine hands out process ids again at once, so a
-// parent id alone may name an older process's child (the desktop's explorer, say).
-std::vector<PROCESSENTRY32W> ProcessesStartedSince(HANDLE since)
-{
-    std::vector<PROCESSENTRY32W> started;
-    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    FILETIME sinceStarted{}, startedAt{}, unused{};
-    GetProcessTimes(since, &sinceStarted, &unused, &unused, &unused);
-    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
-         more = Process32NextW(snapshot.Get(), &entry)) {
-        CHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        if (process && GetProcessTimes(process.Get(), &startedAt, &unused, &unused, &unused) &&
-            CompareFileTime(&startedAt, &sinceStarted) > 0)
-            started.push_back(entry);
-    }
-    return started;
-}
-
 }  // namespace
 
 ToolRun::ToolRun(const ToolSetup& setup)
@@ -88,16 +68,15 @@ ToolRun::ToolRun(const ToolSetup& setup)
         std::vector<std::pair<CString, CString>> copies = setup.besideIt;
         copies.emplace_back(setup.program, kTool);
         if (setup.withLibrary) copies.emplace_back(setup.library, kCompanion);
-        for (const auto& [from, to] : copies)
-            if (!CopyFileW((built + L"\\" + from).c_str(), (m_folder + L"\\" + to).c_str(), FALSE))
-                throw std::runtime_error("a built file is missing");
+        for (const auto& [from, to] : copies) {
+            const CString source = from.find(L':') != CString::npos ? from : CString(built + L"\\" + from);
+            if (!CopyFileW(source.c_str(), (m_folder + L"\\" + to).c_str(), FALSE))
+                throw std::runtime_error("a file to copy is missing");
+        }
         if (setup.withLibrary) {
             const CString settings = L"[Journal]\r\nPath=" + JournalPath() + L"\r\n[Library]\r\nOpenPages=0\r\n" +
                                      setup.librarySettings + L"\r\n";
-            // UTF-16 with its mark, so any folder name reads back whole.
-            std::string bytes = "\xFF\xFE";
-            bytes.append(reinterpret_cast<const char*>(settings.data()), settings.size() * sizeof(wchar_t));
-            WriteBytes(m_folder + L"\\QueltoFeedbackInformation.ini", bytes);
+            WriteUtf16(m_folder + L"\\QueltoFeedbackInformation.ini", settings);
         }
         program = m_folder + L"\\" + kTool;
         if (setup.drive != 0) {
@@ -126,11 +105,7 @@ long ToolRun::RunCommandLine(const CString& arguments, std::string* output) cons
     const CHandle process = StartProgram(m_folder + L"\\" + kTool, arguments, writer.Get());
     writer.Close();
     const long exitCode = process ? ExitCodeWithin(process, kRepairWaitMs) : -1;
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-    if (output != nullptr) *output = text;
+    if (output != nullptr) *output = ReadAll(reader.Get());
     return exitCode;
 }
 
@@ -176,10 +151,21 @@ long ToolRun::CloseAsUser()
 
 CHandle ToolRun::RunningChild() const
 {
-    for (const PROCESSENTRY32W& process : ProcessesStartedSince(m_process.Get()))
-        if (process.th32ParentProcessID == m_processId)
-            if (CHandle child{OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.th32ProcessID)})
-                return child;
+    // A child started after the tool: Wine hands out process ids again at once, so a parent id alone
+    // may name an older process's child (the desktop's explorer, say).
+    CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    FILETIME toolStarted{}, startedAt{}, unused{};
+    GetProcessTimes(m_process.Get(), &toolStarted, &unused, &unused, &unused);
+    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ParentProcessID != m_processId) continue;
+        CHandle child(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (child && GetProcessTimes(child.Get(), &startedAt, &unused, &unused, &unused) &&
+            CompareFileTime(&startedAt, &toolStarted) > 0)
+            return child;
+    }
     return CHandle();
 }
 
@@ -190,20 +176,10 @@ HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected) const
         ADD_FAILURE() << "the confirmation stayed: the click or key on 确认 did not arrive";
         return nullptr;
     }
-    HWND answer = nullptr;
-    const bool came = WaitUntil([&] {
-        for (HWND window : VisibleWindows(m_processId))
-            if (GetDlgItem(window, IDC_PROMPT_TEXT) != nullptr) answer = window;
-        return answer != nullptr || WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
-    }, kRepairWaitMs);
+    HWND answer = Window([](HWND window) { return GetDlgItem(window, IDC_PROMPT_TEXT) != nullptr; }, kRepairWaitMs);
     const CString said = TextOf(GetDlgItem(answer, IDC_PROMPT_TEXT));
-    if (answer != nullptr && said == expected) {
-        WaitForInputIdle(m_process.Get(), 5000);
-        Settle(answer);
-        return answer;
-    }
+    if (answer != nullptr && said == expected) return answer;
     if (answer != nullptr) {
-        Settle(answer);
         // A question is answered 否, never 是 (a restart); a notice's record is written once it is answered.
         ClickControl(answer, IsWindowVisible(GetDlgItem(answer, IDC_PROMPT_CANCEL)) ? IDC_PROMPT_CANCEL : IDC_PROMPT_OK);
         std::string log;
@@ -211,19 +187,24 @@ HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected) const
         log.erase(0, std::min(logBefore, log.size()));
         ADD_FAILURE() << "instead of \"" << CString(expected) << "\" the tool said \"" << said
                       << "\"; its log since the confirmation: " << WideFromCodePage(936, log.data(), int(log.size()));
-    } else if (came) {
-        ADD_FAILURE() << "the tool ended (exit code " << WaitForExit(0) << ") instead of saying \"" << CString(expected) << "\"";
     } else {
         std::ostringstream screen;
         for (HWND window : VisibleWindows(m_processId))
             screen << " [" << TextOf(window) << ": " << TextOf(GetDlgItem(window, IDC_STATE_TEXT)) << "]";
-        std::ostringstream children;
-        for (const PROCESSENTRY32W& process : ProcessesStartedSince(m_process.Get()))
-            children << " " << CString(process.szExeFile) << " (" << process.th32ProcessID << ", of "
-                     << process.th32ParentProcessID << ")";
-        ADD_FAILURE() << "no answer within " << kRepairWaitMs / 1000 << " s; on screen:" << screen.str()
-                      << "; the processes started since the tool (" << m_processId << "):" << children.str() << "; the registry value " << RepairValue();
+        ADD_FAILURE() << "no answer within " << kRepairWaitMs / 1000 << " s (exit code " << WaitForExit(0)
+                      << ", -1: still running); on screen:" << screen.str() << "; the registry value " << RepairValue();
     }
+    return nullptr;
+}
+
+HWND ToolRun::ConfirmedRepair(HWND panel) const
+{
+    ClickControl(panel, IDC_REPAIR);
+    if (HWND confirm = PromptSaying(kConfirmText)) {
+        ClickControl(confirm, IDC_PROMPT_OK);
+        return AnswerTo(confirm);
+    }
+    ADD_FAILURE() << "no confirmation after the click on 一键修复";
     return nullptr;
 }
 

@@ -18,6 +18,8 @@ inline constexpr wchar_t kRestartQuestion[] =
     L"如果重启后仍有问题，与软件无关，建议联系当地Quelto售后服务网点解决，请了解。";
 inline constexpr wchar_t kFailedText[] = L"屏闪修复失败！";
 inline constexpr wchar_t kRestartRefused[] = L"重启失败，请手动重新启动电脑。";
+inline constexpr wchar_t kInitFailed[] = L"工具初始化失败";
+inline constexpr wchar_t kNewerVersion[] = L"检测到当前工具有新的版本更新，请下载最新版本使用。";
 inline constexpr wchar_t kTool[] = L"RapimendPalluxAMDFlashScreenRepair.exe";
 inline constexpr wchar_t kCompanion[] = L"QueltoFeedbackInformation.dll";
 // How long a repair or an undo may take before a test gives up: the command runner's own limit and a margin.
@@ -26,13 +28,13 @@ inline constexpr DWORD kRepairWaitMs = kCommandTimeLimitMs + 15000;
 inline constexpr POINT kAway = {5, 5};
 
 struct ToolSetup {
-    CString program = kTool;       // which built program to copy
+    CString program = kTool;       // which program to copy: built, or by its full path
     CString startAt;               // when set: the tool already in place there is started as it is
     CString folderName = L"tool";  // the scratch folder the tool is started from
     bool withLibrary = true;       // copy the reference companion library beside it
-    CString library = kCompanion;  // which built library, relative to the build's folder
+    CString library = kCompanion;  // which library: built (relative to the build's folder) or by its full path
     CString librarySettings;       // more lines of its settings, in its [Library] section unless they name another
-    std::vector<std::pair<CString, CString>> besideIt;  // more built files to copy: from, to
+    std::vector<std::pair<CString, CString>> besideIt;  // more files to copy, built or by full path: from, to
     DWORD dpi = 96;
     const wchar_t* windowsVersion = nullptr;  // Wine's version for the tool alone ("win7", "win81")
     bool start = true;  // false: the folder is made and the tool only runs through RunCommandLine
@@ -43,8 +45,6 @@ class ToolRun {
 public:
     explicit ToolRun(const ToolSetup& setup = ToolSetup());
     ~ToolRun();  // ends the tool if it still runs; the screen goes back to 96 DPI
-    ToolRun(const ToolRun&) = delete;
-    ToolRun& operator=(const ToolRun&) = delete;
 
     const CString& Folder() const { return m_folder; }
     std::vector<CString> FolderContents() const { return FolderNames(m_folder); }
@@ -80,6 +80,8 @@ public:
     // another prompt (answered, and the log's records since printed), the tool's end, or at the limit
     // what is on screen, the tool's child processes and the registry value. The prompt, or null.
     HWND AnswerTo(HWND confirm, const wchar_t* expected = kRestartQuestion) const;
+    // A click on 一键修复 of `panel`, then on 确认: the restart question, or null (the test failed).
+    HWND ConfirmedRepair(HWND panel) const;
     // The shell around a content panel.
     static HWND ShellOf(HWND panel) { return GetWindow(panel, GW_OWNER); }
 

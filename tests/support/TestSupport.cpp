@@ -120,11 +120,15 @@ std::string ReadBytes(const CString& path)
 {
     CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::string();
+    return file ? ReadAll(file.Get()) : std::string();
+}
+
+std::string ReadAll(HANDLE file)
+{
     std::string bytes;
     char chunk[65536];
     DWORD got = 0;
-    while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
     return bytes;
 }
 
@@ -137,6 +141,18 @@ void WriteBytes(const CString& path, const std::string& bytes)
     if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size())
         throw std::runtime_error("short write of a test file");
+}
+
+void WriteUtf16(const CString& path, const CString& text)
+{
+    WriteBytes(path, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+}
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
 }
 
 CString LoadedModule(DWORD processId, const wchar_t* name)
@@ -229,21 +245,26 @@ long long RepairValue(const wchar_t* instance)
                : -1;
 }
 
-CString ToolLogFolder()
+CString ProgramDataFolder()
 {
     wchar_t data[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, data, CSIDL_COMMON_APPDATA, FALSE);
-    return CString(data) + L"\\ToolLog\\";
+    return data;
 }
 
 CString RepairBackupPath()
 {
-    return ToolLogFolder() + L"屏闪修复工具-备份.reg";
+    return ProgramDataFolder() + L"\\ToolLog\\屏闪修复工具-备份.reg";
 }
 
 std::string ToolLog()
 {
-    return ReadBytes(ToolLogFolder() + L"屏闪修复工具.txt");
+    return ReadBytes(ProgramDataFolder() + L"\\ToolLog\\屏闪修复工具.txt");
+}
+
+size_t LogRecords(const wchar_t* text)
+{
+    return Occurrences(ToolLog(), CodePageFromWide(936, text));
 }
 
 std::vector<CString> RepairFailureRecords()

@@ -57,7 +57,12 @@ void RemoveTree(const CString& path);
 
 bool IsFolder(const CString& path);
 std::string ReadBytes(const CString& path);  // empty when missing
+std::string ReadAll(HANDLE file);              // what is left to read, to its end
 void WriteBytes(const CString& path, const std::string& bytes);
+// Writes `text` as UTF-16 with its byte order mark, so that any name in it reads back whole.
+void WriteUtf16(const CString& path, const CString& text);
+// How often `part` stands in `text`.
+size_t Occurrences(const std::string& text, const std::string& part);
 
 // The full path of the module of file name `name` that process `processId` has loaded, or empty.
 CString LoadedModule(DWORD processId, const wchar_t* name);
@@ -103,7 +108,11 @@ long long RepairValue(const wchar_t* instance = L"0000");
 // The backup of the values the repair changed, in the log folder.
 CString RepairBackupPath();
 
+// The folder for all users' program data (C:\\ProgramData), without a trailing backslash.
+CString ProgramDataFolder();
 // The tool's log file, whole (empty when there is none).
 std::string ToolLog();
+// How many records of the tool's log hold `text`.
+size_t LogRecords(const wchar_t* text);
 // What follows the fixed text in each of the log's records of the failed repair command, in order.
 std::vector<CString> RepairFailureRecords();
