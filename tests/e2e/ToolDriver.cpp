@@ -5,7 +5,6 @@
 #include "framework/Encoding.h"
 #include "framework/Gdi.h"
 
-#include <tlhelp32.h>
 #include <winioctl.h>
 
 #include <algorithm>
@@ -149,10 +148,11 @@ long ToolRun::CloseAsUser()
     return WaitForExit();
 }
 
-CHandle ToolRun::RunningChild() const
+std::vector<PROCESSENTRY32W> ToolRun::StartedSince() const
 {
-    // A child started after the tool: Wine hands out process ids again at once, so a parent id alone
-    // may name an older process's child (the desktop's explorer, say).
+    // Wine hands out process ids again at once, so a parent id alone may name an older process's
+    // child (the desktop's explorer, say): only processes started after the tool count.
+    std::vector<PROCESSENTRY32W> started;
     CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
@@ -160,12 +160,20 @@ CHandle ToolRun::RunningChild() const
     GetProcessTimes(m_process.Get(), &toolStarted, &unused, &unused, &unused);
     for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
          more = Process32NextW(snapshot.Get(), &entry)) {
-        if (entry.th32ParentProcessID != m_processId) continue;
-        CHandle child(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        if (child && GetProcessTimes(child.Get(), &startedAt, &unused, &unused, &unused) &&
+        CHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (process && GetProcessTimes(process.Get(), &startedAt, &unused, &unused, &unused) &&
             CompareFileTime(&startedAt, &toolStarted) > 0)
-            return child;
+            started.push_back(entry);
     }
+    return started;
+}
+
+CHandle ToolRun::RunningChild() const
+{
+    for (const PROCESSENTRY32W& process : StartedSince())
+        if (process.th32ParentProcessID == m_processId)
+            if (CHandle child{OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.th32ProcessID)})
+                return child;
     return CHandle();
 }
 
@@ -191,8 +199,13 @@ HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected) const
         std::ostringstream screen;
         for (HWND window : VisibleWindows(m_processId))
             screen << " [" << TextOf(window) << ": " << TextOf(GetDlgItem(window, IDC_STATE_TEXT)) << "]";
+        std::ostringstream started;
+        for (const PROCESSENTRY32W& process : StartedSince())
+            started << " " << CString(process.szExeFile) << " (" << process.th32ProcessID << ", of "
+                    << process.th32ParentProcessID << ")";
         ADD_FAILURE() << "no answer within " << kRepairWaitMs / 1000 << " s (exit code " << WaitForExit(0)
-                      << ", -1: still running); on screen:" << screen.str() << "; the registry value " << RepairValue();
+                      << ", -1: still running); on screen:" << screen.str() << "; the processes started since the tool ("
+                      << m_processId << "):" << started.str() << "; the registry value " << RepairValue();
     }
     return nullptr;
 }

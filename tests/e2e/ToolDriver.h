@@ -3,6 +3,7 @@
 // tool started from there, its windows found on screen, real clicks, and only what a user or the
 // maker can see: the windows, the registry value, the log file and the reference library's journal.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <utility>
 
@@ -97,6 +98,8 @@ public:
     void End();
     // A process the tool started that still runs (the removal of its folder), or none.
     CHandle RunningChild() const;
+    // Every process started after the tool, its own children and theirs.
+    std::vector<PROCESSENTRY32W> StartedSince() const;
     // The journal's lines that record `exportName` (each as UTF-8).
     std::vector<std::string> JournalLines(const char* exportName) const;
 
