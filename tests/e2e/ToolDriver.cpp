@@ -8,6 +8,7 @@
 #include <winioctl.h>
 
 #include <algorithm>
+#include <iostream>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -177,9 +178,10 @@ CHandle ToolRun::RunningChild() const
     return CHandle();
 }
 
-HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected) const
+HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected, bool again) const
 {
     const size_t logBefore = ToolLog().size();
+    MarkAdapterKey();
     if (!WaitUntil([&] { return !IsWindowVisible(confirm); }, 5000)) {
         ADD_FAILURE() << "the confirmation stayed: the click or key on 确认 did not arrive";
         return nullptr;
@@ -187,6 +189,21 @@ HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected) const
     HWND answer = Window([](HWND window) { return GetDlgItem(window, IDC_PROMPT_TEXT) != nullptr; }, kRepairWaitMs);
     const CString said = TextOf(GetDlgItem(answer, IDC_PROMPT_TEXT));
     if (answer != nullptr && said == expected) return answer;
+    if (answer != nullptr && said == kFailedText && CString(expected) == kRestartQuestion && again && !AdapterKeyMarked()) {
+        // Not the tool's doing: the notice is answered and the repair asked for again.
+        std::cout << "note: Wine rebuilt the display adapters' keys during the repair; repairing again\n";
+        ClickControl(answer, IDC_PROMPT_OK);
+        if (WaitUntil([&] { return !IsWindow(answer) || !IsWindowVisible(answer); }))
+            if (HWND panel = MainPanel()) {
+                ClickControl(panel, IDC_REPAIR);
+                if (HWND repeated = PromptSaying(kConfirmText)) {
+                    ClickControl(repeated, IDC_PROMPT_OK);
+                    return AnswerTo(repeated, expected, false);
+                }
+            }
+        ADD_FAILURE() << "the repair could not be asked for again";
+        return nullptr;
+    }
     if (answer != nullptr) {
         // A question is answered 否, never 是 (a restart); a notice's record is written once it is answered.
         ClickControl(answer, IsWindowVisible(GetDlgItem(answer, IDC_PROMPT_CANCEL)) ? IDC_PROMPT_CANCEL : IDC_PROMPT_OK);

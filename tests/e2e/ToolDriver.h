@@ -80,7 +80,9 @@ public:
     // runner's own time limit and a margin. Anything else fails the test, saying what came instead:
     // another prompt (answered, and the log's records since printed), the tool's end, or at the limit
     // what is on screen, the tool's child processes and the registry value. The prompt, or null.
-    HWND AnswerTo(HWND confirm, const wchar_t* expected = kRestartQuestion) const;
+    // A repair whose value Wine took away with the adapters' keys while it ran (the tool then says
+    // it failed, reading back no value, and the key's mark is gone) is done once more.
+    HWND AnswerTo(HWND confirm, const wchar_t* expected = kRestartQuestion, bool again = true) const;
     // A click on 一键修复 of `panel`, then on 确认: the restart question, or null (the test failed).
     HWND ConfirmedRepair(HWND panel) const;
     // The shell around a content panel.

@@ -245,6 +245,21 @@ long long RepairValue(const wchar_t* instance)
                : -1;
 }
 
+constexpr wchar_t kTestMark[] = L"PalluxTestMark";
+
+void MarkAdapterKey()
+{
+    const DWORD mark = 1;
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, AdapterKey(L"0000").c_str(), kTestMark, REG_DWORD, &mark, sizeof mark);
+}
+
+bool AdapterKeyMarked()
+{
+    DWORD mark = 0, size = sizeof mark;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, AdapterKey(L"0000").c_str(), kTestMark, RRF_RT_REG_DWORD, nullptr, &mark,
+                        &size) == ERROR_SUCCESS;
+}
+
 CString ProgramDataFolder()
 {
     wchar_t data[MAX_PATH] = {};

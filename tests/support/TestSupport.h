@@ -105,6 +105,10 @@ std::ostream& operator<<(std::ostream& out, const RECT& rect);
 void SetRepairValue(DWORD value, const wchar_t* instance = L"0000");
 void SetRepairText(const wchar_t* text);
 long long RepairValue(const wchar_t* instance = L"0000");
+// A value of the tests' own beside it in the first adapter's key. Wine rebuilds the adapters' keys
+// whenever a program opens the display, and every value in them goes: a mark gone says that happened.
+void MarkAdapterKey();
+bool AdapterKeyMarked();
 // The backup of the values the repair changed, in the log folder.
 CString RepairBackupPath();
 
