@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "app/ToolFolderRemoval.h"
-#include "framework/RegKey.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -33,12 +32,11 @@ struct ToolFolder {
 // name for "delete").
 CString PendingDeletions()
 {
-    DWORD bytes = 0;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingDeletions, RRF_RT_REG_MULTI_SZ, nullptr, nullptr,
-                     &bytes) != ERROR_SUCCESS)
-        return CString();
-    CString value(bytes / sizeof(wchar_t), L'\0');
-    RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingDeletions, RRF_RT_REG_MULTI_SZ, nullptr, value.data(), &bytes);
+    CString value(32768, L'\0');
+    DWORD bytes = DWORD(value.size() * sizeof(wchar_t));
+    const LSTATUS read = RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingDeletions, RRF_RT_REG_MULTI_SZ,
+                                      nullptr, value.data(), &bytes);
+    value.resize(read == ERROR_SUCCESS ? bytes / sizeof(wchar_t) : 0);
     return value;
 }
 bool PendingDeletion(const CString& path)
@@ -47,9 +45,7 @@ bool PendingDeletion(const CString& path)
 }
 void ForgetPendingDeletions()
 {
-    CRegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_SET_VALUE) == ERROR_SUCCESS)
-        RegDeleteValueW(key.Get(), kPendingDeletions);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingDeletions);
 }
 
 // The queries put back whatever a test's failure leaves, and the test prefix is to delete nothing of

@@ -1,9 +1,8 @@
-// Loading the companion library only as a plain file of an absolute folder; the reference library's version check
-// and its journal, which never writes through a link.
+// Loading the companion library only as a plain file of an absolute folder; the reference library's
+// journal, which never writes through a link.
 #include <gtest/gtest.h>
 
 #include "Journal.h"
-#include "VersionCompare.h"
 #include "companion/FeedbackLibrary.h"
 #include "support/TestSupport.h"
 
@@ -50,17 +49,6 @@ TEST(FeedbackLibraryLoad, OnlyAPlainFileInAnAbsoluteFolderLoads)
     EXPECT_TRUE(LoadedModule(GetCurrentProcessId(), kCompanionLibraryName).empty()) << "a refused library was loaded";
 
     EXPECT_EQ(CFeedbackLibrary().Load(current / L"sub"), LibraryLoad::Loaded) << "the same library by its absolute folder";
-}
-
-TEST(ReferenceLibrary, VersionsCompareNumericallyPartByPart)
-{
-    // Newer than the tool, so an update is demanded; then not newer; then unreadable.
-    for (const wchar_t* newer : {L"1.5.21.424", L"1.5.22", L"1.6", L"2", L"1.5.21.1000", L" 1.5.22 "})
-        EXPECT_EQ(CompareVersions(newer, L"1.5.21.423"), 1) << newer;
-    for (const wchar_t* notNewer : {L"1.5.21.9", L"1.5.21", L"01.05.21.423", L"1.4.99.999"})
-        EXPECT_LE(CompareVersions(notNewer, L"1.5.21.423").value_or(1), 0) << notNewer;
-    for (const wchar_t* malformed : {L"", L"abc", L"1..6", L"2.0-beta", L"-2.0", L"2.", L"2.0.0.0.0", L"２.0"})
-        EXPECT_FALSE(CompareVersions(malformed, L"1.5.21.423").has_value()) << malformed;
 }
 
 TEST(Journal, ReparsePointFolderOrFileIsNeverWritten)

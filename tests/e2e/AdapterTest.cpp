@@ -39,16 +39,6 @@ void ForgetRepairs()
         RegDeleteTreeW(software.Get(), kMakerName);
 }
 
-// A well-formed backup file as earlier versions wrote it, asking for 2 under 0000, put in the log
-// folder as any user could; its bytes.
-std::string PlantBackupFile()
-{
-    const CString text = L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" + kClassKey +
-                         L"\\0000]\r\n\"DalPSRFeatureEnable\"=dword:00000002\r\n\r\n";
-    WriteUtf16(RepairBackupPath(), text);
-    return ReadBytes(RepairBackupPath());
-}
-
 // An adapter instance key with its provider, for the test's length: a key of the test's own goes
 // with everything in it; on a key that was there (Wine's 0000) only the provider goes again.
 class TestAdapter {
@@ -119,10 +109,10 @@ TEST(CommandLine, TheAmdAdaptersAreRepairedReportedAndUndoneAndAfterADriverReins
     EXPECT_TRUE(says(output, L"\\0002  DalPSRFeatureEnable：REG_DWORD 0（修复前：不存在）")) << output;
 
     // A copy an earlier version wrote is neither read nor removed.
-    const std::string earlierCopy = PlantBackupFile();
+    WriteBytes(RepairBackupPath(), "an earlier version's copy");
     EXPECT_EQ(tool.RunCommandLine(L"/Undo /quiet"), kRestartNeeded);
     EXPECT_EQ(values(), (std::vector<long long>{5, 1, -1, -1})) << "the undo brings back each old value, or none";
-    EXPECT_EQ(ReadBytes(RepairBackupPath()), earlierCopy);
+    EXPECT_EQ(ReadBytes(RepairBackupPath()), "an earlier version's copy");
     RemoveTree(RepairBackupPath());
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kMakerKey)) << "a key of the tool's stayed after the undo";
 

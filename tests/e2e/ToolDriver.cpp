@@ -193,16 +193,8 @@ HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected, bool again) const
         // Not the tool's doing: the notice is answered and the repair asked for again.
         std::cout << "note: Wine rebuilt the display adapters' keys during the repair; repairing again\n";
         ClickControl(answer, IDC_PROMPT_OK);
-        if (WaitUntil([&] { return !IsWindow(answer) || !IsWindowVisible(answer); }))
-            if (HWND panel = MainPanel()) {
-                ClickControl(panel, IDC_REPAIR);
-                if (HWND repeated = PromptSaying(kConfirmText)) {
-                    ClickControl(repeated, IDC_PROMPT_OK);
-                    return AnswerTo(repeated, expected, false);
-                }
-            }
-        ADD_FAILURE() << "the repair could not be asked for again";
-        return nullptr;
+        WaitUntil([&] { return !IsWindow(answer) || !IsWindowVisible(answer); });
+        return ConfirmedRepair(MainPanel(), false);
     }
     if (answer != nullptr) {
         // A question is answered 否, never 是 (a restart); a notice's record is written once it is answered.
@@ -227,12 +219,12 @@ HWND ToolRun::AnswerTo(HWND confirm, const wchar_t* expected, bool again) const
     return nullptr;
 }
 
-HWND ToolRun::ConfirmedRepair(HWND panel) const
+HWND ToolRun::ConfirmedRepair(HWND panel, bool again) const
 {
     ClickControl(panel, IDC_REPAIR);
     if (HWND confirm = PromptSaying(kConfirmText)) {
         ClickControl(confirm, IDC_PROMPT_OK);
-        return AnswerTo(confirm);
+        return AnswerTo(confirm, kRestartQuestion, again);
     }
     ADD_FAILURE() << "no confirmation after the click on 一键修复";
     return nullptr;

@@ -84,7 +84,7 @@ public:
     // it failed, reading back no value, and the key's mark is gone) is done once more.
     HWND AnswerTo(HWND confirm, const wchar_t* expected = kRestartQuestion, bool again = true) const;
     // A click on 一键修复 of `panel`, then on 确认: the restart question, or null (the test failed).
-    HWND ConfirmedRepair(HWND panel) const;
+    HWND ConfirmedRepair(HWND panel, bool again = true) const;
     // The shell around a content panel.
     static HWND ShellOf(HWND panel) { return GetWindow(panel, GW_OWNER); }
 

@@ -21,13 +21,24 @@ CString AdapterKey(const wchar_t* instance)
 }
 const wchar_t kRepairValueName[] = L"DalPSRFeatureEnable";
 
-void SetRepair(DWORD type, const void* data, DWORD size, const wchar_t* instance = L"0000")
+void SetAdapterValue(const wchar_t* name, DWORD type, const void* data, DWORD size, const wchar_t* instance = L"0000")
 {
     CRegKey key;
     if (key.Create(HKEY_LOCAL_MACHINE, AdapterKey(instance).c_str(), KEY_SET_VALUE | KEY_WOW64_64KEY) != ERROR_SUCCESS ||
-        RegSetValueExW(key.Get(), kRepairValueName, 0, type, static_cast<const BYTE*>(data), size) != ERROR_SUCCESS)
+        RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size) != ERROR_SUCCESS)
         throw std::runtime_error("cannot set the adapter's value");
 }
+
+long long AdapterValue(const wchar_t* name, const wchar_t* instance)
+{
+    DWORD value = 0, size = sizeof value;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, AdapterKey(instance).c_str(), name, RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY,
+                        nullptr, &value, &size) == ERROR_SUCCESS
+               ? static_cast<long long>(value)
+               : -1;
+}
+
+constexpr wchar_t kTestMark[] = L"PalluxTestMark";
 
 HandleTable HandlesNow(DWORD processId)
 {
@@ -228,36 +239,28 @@ std::ostream& operator<<(std::ostream& out, const RECT& rect)
 
 void SetRepairValue(DWORD value, const wchar_t* instance)
 {
-    SetRepair(REG_DWORD, &value, sizeof value, instance);
+    SetAdapterValue(kRepairValueName, REG_DWORD, &value, sizeof value, instance);
 }
 
 void SetRepairText(const wchar_t* text)
 {
-    SetRepair(REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+    SetAdapterValue(kRepairValueName, REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
 }
 
 long long RepairValue(const wchar_t* instance)
 {
-    DWORD value = 0, size = sizeof value;
-    return RegGetValueW(HKEY_LOCAL_MACHINE, AdapterKey(instance).c_str(), kRepairValueName, RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY,
-                        nullptr, &value, &size) == ERROR_SUCCESS
-               ? static_cast<long long>(value)
-               : -1;
+    return AdapterValue(kRepairValueName, instance);
 }
-
-constexpr wchar_t kTestMark[] = L"PalluxTestMark";
 
 void MarkAdapterKey()
 {
     const DWORD mark = 1;
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, AdapterKey(L"0000").c_str(), kTestMark, REG_DWORD, &mark, sizeof mark);
+    SetAdapterValue(kTestMark, REG_DWORD, &mark, sizeof mark);
 }
 
 bool AdapterKeyMarked()
 {
-    DWORD mark = 0, size = sizeof mark;
-    return RegGetValueW(HKEY_LOCAL_MACHINE, AdapterKey(L"0000").c_str(), kTestMark, RRF_RT_REG_DWORD, nullptr, &mark,
-                        &size) == ERROR_SUCCESS;
+    return AdapterValue(kTestMark, L"0000") == 1;
 }
 
 CString ProgramDataFolder()
