@@ -4,16 +4,10 @@
 
 #include "companion/FileSignature.h"
 #include "framework/Handle.h"
+#include "framework/Module.h"
 #include "framework/Paths.h"
 
 namespace {
-
-template <class Fn>
-bool Resolve(HMODULE module, const char* name, Fn& entry)
-{
-    entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    return entry != nullptr;
-}
 
 // "C:\...", "C:" (a drive's root, as a program started there gives it) or "\\server\share\...": a
 // path that names one place whatever the current directory and drive are. "C:sub" does not.
@@ -117,16 +111,16 @@ CString CFeedbackLibrary::LoadFailureText(LibraryLoad outcome) const
 bool CFeedbackLibrary::ResolveExports(HMODULE module)
 {
     // In table order; the first missing export ends the load.
-    return Resolve(module, "InitFreedbackDll", InitFreedbackDll) &&
-           Resolve(module, "FeedbackQuestion", FeedbackQuestion) && Resolve(module, "OpenUrl", OpenUrl) &&
-           Resolve(module, "GetInterNetState", GetInterNetState) &&
-           Resolve(module, "CustomerFeedback", CustomerFeedback) &&
-           Resolve(module, "CustomerFeedbackEx", CustomerFeedbackEx) &&
-           Resolve(module, "WriteCustomerFeedbackInfoFile", WriteCustomerFeedbackInfoFile) &&
-           Resolve(module, "GetToolIsNewVersion", GetToolIsNewVersion) &&
-           Resolve(module, "GetToolIsNewVersionDown", GetToolIsNewVersionDown) &&
-           Resolve(module, "OpenToolDownUrl", OpenToolDownUrl) &&
-           Resolve(module, "OpenUseAgreementUrl", OpenUseAgreementUrl);
+    return ResolveExport(module, "InitFreedbackDll", InitFreedbackDll) &&
+           ResolveExport(module, "FeedbackQuestion", FeedbackQuestion) && ResolveExport(module, "OpenUrl", OpenUrl) &&
+           ResolveExport(module, "GetInterNetState", GetInterNetState) &&
+           ResolveExport(module, "CustomerFeedback", CustomerFeedback) &&
+           ResolveExport(module, "CustomerFeedbackEx", CustomerFeedbackEx) &&
+           ResolveExport(module, "WriteCustomerFeedbackInfoFile", WriteCustomerFeedbackInfoFile) &&
+           ResolveExport(module, "GetToolIsNewVersion", GetToolIsNewVersion) &&
+           ResolveExport(module, "GetToolIsNewVersionDown", GetToolIsNewVersionDown) &&
+           ResolveExport(module, "OpenToolDownUrl", OpenToolDownUrl) &&
+           ResolveExport(module, "OpenUseAgreementUrl", OpenUseAgreementUrl);
 }
 
 void CFeedbackLibrary::ClearEntryPoints()

@@ -5,6 +5,8 @@
 #include <softpub.h>
 // clang-format on
 
+#include "framework/Module.h"
+
 namespace {
 
 using WinVerifyTrustFn = LONG(WINAPI*)(HWND, GUID*, LPVOID);
@@ -23,17 +25,11 @@ struct WinTrust {
     {
         const HMODULE module = LoadLibraryExW(L"wintrust.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (module == nullptr) return;
-        Resolve(module, "WinVerifyTrust", verify);
-        Resolve(module, "WTHelperProvDataFromStateData", providerData);
-        Resolve(module, "WTHelperGetProvSignerFromChain", signer);
+        ResolveExport(module, "WinVerifyTrust", verify);
+        ResolveExport(module, "WTHelperProvDataFromStateData", providerData);
+        ResolveExport(module, "WTHelperGetProvSignerFromChain", signer);
     }
     bool IsComplete() const { return verify != nullptr && providerData != nullptr && signer != nullptr; }
-
-    template <class Fn>
-    static void Resolve(HMODULE module, const char* name, Fn& entry)
-    {
-        entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    }
 };
 
 const WinTrust& TheWinTrust()

@@ -1,15 +1,11 @@
 #include "framework/PrivateNamespace.h"
 
+#include "framework/Module.h"
+
 namespace {
 
 constexpr wchar_t kBoundaryName[] = L"RapimendPalluxAMDFlashScreenRepair";
 constexpr wchar_t kAliasPrefix[] = L"RapimendPalluxAMDFlashScreenRepair";
-
-template <typename Function>
-void LookUp(HMODULE kernel, const char* name, Function& function)
-{
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
-}
 
 // A well-known group's SID in a buffer of its own.
 struct WellKnownSid {
@@ -57,12 +53,12 @@ PrivateNamespaceApi PrivateNamespaceApi::OfSystem()
     PrivateNamespaceApi api;
     const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     if (kernel == nullptr) return api;
-    LookUp(kernel, "CreateBoundaryDescriptorW", api.createBoundary);
-    LookUp(kernel, "AddSIDToBoundaryDescriptor", api.addSid);
-    LookUp(kernel, "DeleteBoundaryDescriptor", api.deleteBoundary);
-    LookUp(kernel, "CreatePrivateNamespaceW", api.createNamespace);
-    LookUp(kernel, "OpenPrivateNamespaceW", api.openNamespace);
-    LookUp(kernel, "ClosePrivateNamespace", api.closeNamespace);
+    ResolveExport(kernel, "CreateBoundaryDescriptorW", api.createBoundary);
+    ResolveExport(kernel, "AddSIDToBoundaryDescriptor", api.addSid);
+    ResolveExport(kernel, "DeleteBoundaryDescriptor", api.deleteBoundary);
+    ResolveExport(kernel, "CreatePrivateNamespaceW", api.createNamespace);
+    ResolveExport(kernel, "OpenPrivateNamespaceW", api.openNamespace);
+    ResolveExport(kernel, "ClosePrivateNamespace", api.closeNamespace);
     return api;
 }
 
