@@ -8,6 +8,7 @@
 #include "controls/PngResource.h"
 #include "dialogs/PromptDlg.h"
 #include "framework/Gdiplus.h"
+#include "framework/StepTimes.h"
 #include "mainwnd/MainWindow.h"
 #include "repair/RepairLog.h"
 #include "windowpair/DisplayScale.h"
@@ -76,6 +77,7 @@ BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
         m_nExitCode = *exitCode;
         return FALSE;
     }
+    MarkStep("window start-up begins");
     // Every way out before the main window has shown is a failure, but for a second start.
     m_nExitCode = 1;
     // Nobody could answer a window where nobody sees it (a deployment tool running the program as
@@ -87,15 +89,19 @@ BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
     const CGdiplusSession gdiplus;
     // Without GDI+ no window of the tool can draw itself: end rather than run invisibly.
     if (!gdiplus.IsStarted()) return FALSE;
+    MarkStep("GDI+ started");
     CSingleRun run;
     if (!run.Acquire()) {
         ShowRunningTool();
         m_nExitCode = 0;
         return FALSE;
     }
+    MarkStep("single run held");
     StartCommonControls();
+    MarkStep("common controls started");
     // The main window's pictures are decoded beside the making of its windows; it ends before GDI+.
     const CPictureWarmUp warmUp(MainWindowPictures());
+    MarkStep("picture thread started");
     CWinApp::InitInstance();
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "framework/Gdiplus.h"
+#include "framework/StepTimes.h"
 #ifdef PICTURE_BASELINE
 #include "controls/PngResource.h"
 #endif
@@ -26,9 +27,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         GetClientRect(dialog, &client);
         Gdiplus::Graphics graphics(reinterpret_cast<HDC>(wParam));
         graphics.DrawImage(g_background.get(), 0, 0, client.right, client.bottom);
+        MarkStep("background painted");
         SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
         return TRUE;
     }
+    if (message == WM_INITDIALOG) MarkStep("dialog made");
     return message == WM_INITDIALOG;
 }
 
@@ -36,9 +39,12 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
+    MarkStep("program entered");
     const CGdiplusSession gdiplus;
+    MarkStep("GDI+ started");
 #ifdef PICTURE_BASELINE
     LoadPngResource(g_background, 139);
+    MarkStep("picture decoded");
 #endif
     DialogBoxParamW(instance, MAKEINTRESOURCEW(1), nullptr, DialogProc, 0);
     g_background.reset();

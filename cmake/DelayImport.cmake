@@ -38,6 +38,10 @@ function(pallux_delay_import target)
     list(TRANSFORM outputs APPEND .def OUTPUT_VARIABLE defs)
     list(JOIN defs "|" defs)
     target_link_options(${target} PRIVATE -Wl,-Map=${map},--cref)
+    # The map's headings follow the linker's language: the check reads the English ones, whatever
+    # locale the build runs in (the tests build packages under a Chinese one).
+    set_property(TARGET ${target} PROPERTY CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env LC_ALL=C)
+    set_property(TARGET ${target} PROPERTY C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env LC_ALL=C)
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -DMAP=${map} -DDEFS=${defs} -DPROGRAM=$<TARGET_FILE:${target}>
               -P ${PROJECT_SOURCE_DIR}/cmake/CheckDelayImports.cmake

@@ -47,7 +47,7 @@ LibraryLoad CFeedbackLibrary::Load(const CString& programFolder, FileInformation
     if (information.nNumberOfLinks != 1) return LibraryLoad::Link;
 
     if (ProgramImageIsSigned()) {
-        const LibraryLoad signer = CheckSigner(file.Get(), path);
+        const LibraryLoad signer = CheckSigner(file.Get());
         if (signer != LibraryLoad::Loaded) return signer;
     }
 
@@ -65,24 +65,26 @@ LibraryLoad CFeedbackLibrary::Load(const CString& programFolder, FileInformation
     return LibraryLoad::Loaded;
 }
 
-LibraryLoad CFeedbackLibrary::CheckSigner(HANDLE file, const CString& path)
+LibraryLoad CFeedbackLibrary::CheckSigner(HANDLE file)
 {
-    // The program's own signer, read the same way from the program's file, held likewise.
+    // The program's own signer, from the program's file, held likewise. Its signature is not judged:
+    // the program is already running, and what counts is who signed it.
     const CString programPath = ProgramPath();
     const CHandle program(programPath.IsEmpty() ? INVALID_HANDLE_VALUE
                                                 : CreateFileW(programPath.c_str(), GENERIC_READ, FILE_SHARE_READ,
                                                               nullptr, OPEN_EXISTING, 0, nullptr));
-    const FileSignature own = program ? ReadFileSignature(program.Get(), programPath) : FileSignature();
+    const FileSignature own = program ? ReadSignerCertificate(program.Get()) : FileSignature();
     if (own.status != ERROR_SUCCESS) {
         m_trustStatus = own.status;
         return LibraryLoad::ProgramUnsigned;
     }
-    const FileSignature library = ReadFileSignature(file, path);
+    const FileSignature library = ReadSignerCertificate(file);
     m_trustStatus = library.status;
     if (library.status == TRUST_E_NOSIGNATURE) return LibraryLoad::Unsigned;
     if (library.status != ERROR_SUCCESS) return LibraryLoad::BadSignature;
     if (library.signer != own.signer) return LibraryLoad::OtherSigner;
-    return LibraryLoad::Loaded;
+    m_trustStatus = VerifySignedBy(file, own.signer);
+    return m_trustStatus == ERROR_SUCCESS ? LibraryLoad::Loaded : LibraryLoad::BadSignature;
 }
 
 CString CFeedbackLibrary::LoadFailureText(LibraryLoad outcome) const
@@ -97,7 +99,7 @@ CString CFeedbackLibrary::LoadFailureText(LibraryLoad outcome) const
     case LibraryLoad::Folder: return library + L" 的位置上是一个文件夹，已拒绝";
     case LibraryLoad::Link: return library + L" 是链接或有多个文件名，已拒绝";
     case LibraryLoad::Unreadable: return library + L" 无法打开（正被写入或无权访问），未加载";
-    case LibraryLoad::ProgramUnsigned: return L"无法验证工具本身的签名（" + CString(status) + L"），" + library + L" 未加载";
+    case LibraryLoad::ProgramUnsigned: return L"无法读取工具本身的签名（" + CString(status) + L"），" + library + L" 未加载";
     case LibraryLoad::Unsigned: return L"工具已签名，但" + library + L" 没有签名，已拒绝";
     case LibraryLoad::BadSignature:
         return library + L" 的签名无效（" + CString(status) + L"，例如签名后文件被改动），已拒绝";

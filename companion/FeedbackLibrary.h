@@ -22,9 +22,9 @@ enum class LibraryLoad {
     Folder,          // a folder at the name
     Link,            // a reparse point (a symbolic link, a junction…) or a file with more than one name
     Unreadable,      // the file could not be opened and held (in use for writing, access denied)
-    ProgramUnsigned, // the program's own file does not carry its valid signature
+    ProgramUnsigned, // the program's own signer could not be read from its file
     Unsigned,        // the program is signed, the library is not
-    BadSignature,    // the library's signature does not verify (changed after signing, expired…)
+    BadSignature,    // the library's signature does not verify (changed after signing, forged)
     OtherSigner,     // the library is signed by someone else than the program
     NotLoadable,     // the system could not load it
     ExportMissing,   // loaded, but an export is missing
@@ -60,7 +60,7 @@ public:
 
 private:
     // The signature checks of a signed program on the held library file.
-    LibraryLoad CheckSigner(HANDLE file, const CString& path);
+    LibraryLoad CheckSigner(HANDLE file);
     bool ResolveExports(HMODULE module);
     void ClearEntryPoints();
 

@@ -1,6 +1,10 @@
 #pragma once
-// Authenticode signatures as Windows checks them (WinVerifyTrust), read from an open file handle so
-// that the file checked is the file held. wintrust.dll is loaded from the system folder only.
+// Authenticode signatures of PE files, judged against one known signer, read from an open file
+// handle so that the file checked is the file held. No certificate chain is built: a file counts
+// only when the holder of that signer's key signed exactly its bytes, which no chain can add to,
+// and a chain would hang on the computer's root certificates (an offline computer may lack the
+// root, and fetching it is not allowed). The system's libraries for this are loaded from the system
+// folder only.
 #include <windows.h>
 
 #include <string>
@@ -8,17 +12,21 @@
 #include "framework/String.h"
 
 struct FileSignature {
-    // ERROR_SUCCESS for a valid signature, TRUST_E_NOSIGNATURE for none, WinVerifyTrust's error
-    // otherwise (a changed file, an expired certificate, wintrust.dll missing: TRUST_E_SYSTEM_ERROR).
+    // ERROR_SUCCESS, TRUST_E_NOSIGNATURE for none, TRUST_E_NO_SIGNER_CERT, or TRUST_E_SYSTEM_ERROR
+    // when the system's libraries are missing.
     LONG status = TRUST_E_SYSTEM_ERROR;
-    // The signer's certificate as encoded (DER bytes), when the signature is valid. (A byte vector
-    // here meets PngResource.cpp's, built without link-time optimisation: i686's linker rejects it.)
+    // The first signer's certificate as encoded (DER bytes). (A byte vector here meets
+    // PngResource.cpp's, built without link-time optimisation: i686's linker rejects it.)
     std::string signer;
 };
 
-// Verifies the file open as `file` (at `path`, for the verifier's messages) without any window and
-// without asking the network about revocation, so that an offline computer neither waits nor fails.
-FileSignature ReadFileSignature(HANDLE file, const CString& path);
+// The first signer's certificate of the signature in the file, read without judging the signature.
+FileSignature ReadSignerCertificate(HANDLE file);
+
+// ERROR_SUCCESS when the file's signature was made with the key of `signer` (its certificate, DER)
+// and states the file's own digest; TRUST_E_NOSIGNATURE without a signature, TRUST_E_BAD_DIGEST for
+// a file changed after signing, the verifier's error (NTE_BAD_SIGNATURE…) for another key.
+LONG VerifySignedBy(HANDLE file, const std::string& signer);
 
 // Whether the running program's image carries a certificate table: the program was signed.
 bool ProgramImageIsSigned();

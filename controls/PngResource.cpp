@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Module.h"
+#include "framework/StepTimes.h"
 
 namespace {
 
@@ -142,5 +143,6 @@ CPictureWarmUp::~CPictureWarmUp()
 DWORD WINAPI CPictureWarmUp::Decode(LPVOID self)
 {
     for (const UINT id : static_cast<CPictureWarmUp*>(self)->m_ids) DecodedPicture(id);
+    MarkStep("pictures decoded (picture thread)");
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "framework/StepTimes.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -33,6 +34,7 @@ void __gnu_cxx::__verbose_terminate_handler()
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
+    MarkStep("program entered");
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 1;
     app->m_hInstance = instance;

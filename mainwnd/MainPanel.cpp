@@ -6,6 +6,7 @@
 #include "dialogs/FeedbackDlg.h"
 #include "dialogs/PromptDlg.h"
 #include "framework/Gdi.h"
+#include "framework/StepTimes.h"
 #include "repair/RepairMessages.h"
 #include "res/resource.h"
 #include "windowpair/DisplayScale.h"
@@ -45,8 +46,10 @@ BOOL CPalluxAMDFlashScreenRepairDlg::OnInitDialog()
     TakeStartPlace();
     SetWindowText(kToolTitle);
     if (!EnsureBackground()) return FALSE;
+    MarkStep("panel background ready");
     RunStartupChecks();
     LayoutControls(TRUE);
+    MarkStep("panel laid out");
     SetTimer(kLinkHoverTimer, 100);
     SetTimer(kVersionCheckTimer, 100);
     m_bInitialized = TRUE;

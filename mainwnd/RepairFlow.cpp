@@ -3,6 +3,7 @@
 // question or the failure notice. The undo from the system menu runs the same way.
 #include "companion/FeedbackTime.h"
 #include "companion/ToolIdentity.h"
+#include "framework/StepTimes.h"
 #include "framework/WinApp.h"
 #include "mainwnd/MainPanel.h"
 #include "mainwnd/RepairFlowTexts.h"
@@ -38,6 +39,7 @@ void CPalluxAMDFlashScreenRepairDlg::OnUndoRepair()
 
 void CPalluxAMDFlashScreenRepairDlg::RunWorker(bool undo)
 {
+    MarkStep("repair confirmed");
     m_bRepairRunning = true;
     m_bUndoRunning = undo;
     if (!m_repair.StartRepairThread(undo)) {
@@ -62,6 +64,7 @@ LRESULT CPalluxAMDFlashScreenRepairDlg::OnCloseExecutePrompt(WPARAM, LPARAM)
 
 LRESULT CPalluxAMDFlashScreenRepairDlg::OnRepairResult(WPARAM wParam, LPARAM)
 {
+    MarkStep("repair result received");
     if (wParam == kRepairSucceeded) {
         if (RunPrompt(m_bUndoRunning ? kUndoRestartQuestion : kRestartQuestion, 2) == IDOK) {
             if (m_feedbackLib.IsLoaded())

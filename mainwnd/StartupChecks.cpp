@@ -4,6 +4,7 @@
 
 #include "companion/ToolIdentity.h"
 #include "framework/Paths.h"
+#include "framework/StepTimes.h"
 #include "mainwnd/MainPanel.h"
 #include "repair/RepairLog.h"
 
@@ -24,15 +25,19 @@ void CPalluxAMDFlashScreenRepairDlg::RunStartupChecks()
 {
     if (!m_repair.SetNotifyWindow(m_hWnd)) FailStartup(kInitFailed);
     if (!m_repair.CheckSystemVersion()) FailStartup(kUnsupportedSystem);
+    MarkStep("system version checked");
     if (!m_mouseHook.SetTarget(m_hWnd)) FailStartup(kInitFailed);
     if (!m_mouseHook.Install()) FailStartup(kInitFailed);
+    MarkStep("mouse hook installed");
     // A library refused or missing ends the tool the same way; the log says which and why.
     const LibraryLoad load = m_feedbackLib.Load(FolderOf(ProgramPath()));
     if (load != LibraryLoad::Loaded) {
         LogNote(m_feedbackLib.LoadFailureText(load));
         FailStartup(kInitFailed);
     }
+    MarkStep("companion library loaded");
     if (m_feedbackLib.InitFreedbackDll(m_strDllInfo.ForFilling()) == 0) FailStartup(kInitFailed);
+    MarkStep("companion library initialised");
 }
 
 void CPalluxAMDFlashScreenRepairDlg::OnVersionCheck()

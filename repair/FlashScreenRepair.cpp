@@ -1,6 +1,7 @@
 #include "repair/FlashScreenRepair.h"
 
 #include "framework/Handle.h"
+#include "framework/StepTimes.h"
 #include "repair/RepairLog.h"
 #include "repair/RepairMessages.h"
 #include "repair/RepairRecord.h"
@@ -89,6 +90,7 @@ bool CFlashScreenRepair::RunRegCommand(const CString& command, const CString& in
 {
     CString output;
     const CommandRun run = RunCommand(command, output, m_runner);
+    MarkStep("repair command ended");
     // How often a start needs a second attempt shows in the field only through this note.
     const CString retried = RetriedStartNote(run);
     if (!retried.IsEmpty()) LogNote(instance + L" " + retried);

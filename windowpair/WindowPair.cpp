@@ -5,6 +5,7 @@
 #include "controls/ImageDraw.h"
 #include "controls/PngResource.h"
 #include "framework/Gdi.h"
+#include "framework/StepTimes.h"
 #include "windowpair/DisplayScale.h"
 
 // ---- content ------------------------------------------------------------------------------------
@@ -131,6 +132,7 @@ LRESULT CLayeredContentDlg::OnEraseBkgnd(HDC dc)
         DrawWholeImage(graphics, m_pImgBackground.get(), 0, 0, client.Width(), client.Height());
     }
     BitBlt(dc, 0, 0, client.Width(), client.Height(), memory.GetSafeHdc(), 0, 0, SRCCOPY);
+    MarkStep("panel background painted");
     return TRUE;
 }
 
@@ -197,6 +199,7 @@ CRect CLayeredShellDlg::ContentRectIn(const RECT& shell) const
 
 BOOL CLayeredShellDlg::OnInitDialog()
 {
+    MarkStep("shell dialog made");
     CDialog::OnInitDialog();
     OnInitShell();
     if (m_layout.measuresScale) m_fScale = ComputeDisplayScale();
@@ -219,6 +222,7 @@ BOOL CLayeredShellDlg::OnInitDialog()
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, GetExStyle() ^ WS_EX_LAYERED);
     if (m_pImgShadow == nullptr && !LoadPngResource(m_pImgShadow, m_layout.frameImage)) return OnFrameFailed();
     if (!DrawFrame(GetWindowRect().TopLeft(), size)) return OnFrameFailed();
+    MarkStep("shell frame drawn");
 
     m_pContentDlg = CreateContent();
     m_pContentDlg->m_fScale = m_fScale;
@@ -229,6 +233,7 @@ BOOL CLayeredShellDlg::OnInitDialog()
     m_pContentDlg->m_rcStart = CRect(left, top, left + Trunc(target.Width() - (in.left + in.right) * s),
                                      top + Trunc(target.Height() - (in.top + in.bottom) * s));
     if (!m_pContentDlg->Create(m_pContentDlg->TemplateId(), this)) return OnFrameFailed();
+    MarkStep("panel made");
     // DoModal shows the pair, at once or, for one made ahead, when it runs it; the keyboard comes
     // with it.
     return FALSE;
@@ -239,6 +244,7 @@ void CLayeredShellDlg::ShowModalWindow()
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
     if (m_pContentDlg == nullptr || m_pContentDlg->m_hWnd == nullptr) return;
     m_pContentDlg->ShowPanel();
+    MarkStep("pair shown");
 }
 
 BOOL CLayeredShellDlg::OnFrameFailed()

@@ -1,7 +1,7 @@
 // A release package unpacked into a folder of its own: its tool starts there and shows its panel,
 // its library takes nothing from a settings file beside it, and once closed through the
 // problem-solved question the tool takes its whole folder with it. A signed package's tool loads
-// only a library its own signer signed, and the signature check's wintrust.dll only from the system.
+// only a library its own signer signed, and the signature check's crypt32.dll only from the system.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -59,23 +59,23 @@ ToolSetup SignedTool(const CString& library)
 // Runs only from package_signed.sh, which names in PALLUX_SIGNED_FILES a folder holding the signed
 // package's tool and library, that library signed by a second certificate (other-signer.dll) and
 // with one byte changed after signing (changed.dll).
-TEST(SignedReleasePackage, DISABLED_OnlyALibraryOfTheToolsOwnSignerLoadsAndWintrustComesFromTheSystem)
+TEST(SignedReleasePackage, DISABLED_OnlyALibraryOfTheToolsOwnSignerLoadsAndCrypt32ComesFromTheSystem)
 {
     const wchar_t* signedFiles = _wgetenv(L"PALLUX_SIGNED_FILES");
     ASSERT_NE(signedFiles, nullptr);
     const CString planted = ExecutableFolder() + L"\\planted\\gdiplus.dll";  // leaves "<its name>.loaded"
 
     {
-        // Wine takes a wintrust.dll beside the program before its own only when told to, as Windows would.
-        const WineProgramSetting search{kTool, L"DllOverrides", L"wintrust", L"native,builtin"};
+        // Wine takes a crypt32.dll beside the program before its own only when told to, as Windows would.
+        const WineProgramSetting search{kTool, L"DllOverrides", L"crypt32", L"native,builtin"};
         ToolSetup setup = SignedTool(CString(signedFiles) + L"\\" + kCompanion);
-        setup.besideIt = {{planted, L"wintrust.dll"}};
+        setup.besideIt = {{planted, L"crypt32.dll"}};
         ToolRun signedTool(setup);
         EXPECT_NE(signedTool.MainPanel(30000), nullptr) << "the signed tool refused its own library";
-        EXPECT_FALSE(LoadedModule(signedTool.ProcessId(), L"wintrust.dll").empty()) << "no signature was checked";
+        EXPECT_FALSE(LoadedModule(signedTool.ProcessId(), L"crypt32.dll").empty()) << "no signature was checked";
         signedTool.End();
-        EXPECT_EQ(GetFileAttributesW((signedTool.Folder() + L"\\wintrust.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
-            << "the wintrust.dll beside the tool was loaded";
+        EXPECT_EQ(GetFileAttributesW((signedTool.Folder() + L"\\crypt32.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+            << "the crypt32.dll beside the tool was loaded";
     }
 
     const struct {

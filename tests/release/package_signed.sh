@@ -28,18 +28,7 @@ change_one_byte() {
 }
 
 cd "$work"
-openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 2 -subj "/CN=Throwaway test authority" \
-  -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" 2>/dev/null
-openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr -subj "/CN=Throwaway test signer" 2>/dev/null
-printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >signer.ext
-openssl x509 -req -in signer.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -extfile signer.ext \
-  -out signer.crt 2>/dev/null
-openssl pkcs12 -export -inkey signer.key -in signer.crt -certfile ca.crt -passout pass:throwaway -out signer.pfx
-# A second signer of the same authority: everything but the signer is as good.
-openssl req -newkey rsa:2048 -nodes -keyout other.key -out other.csr -subj "/CN=Another throwaway signer" 2>/dev/null
-openssl x509 -req -in other.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -extfile signer.ext \
-  -out other.crt 2>/dev/null
-openssl pkcs12 -export -inkey other.key -in other.crt -certfile ca.crt -passout pass:throwaway -out other.pfx
+"$here/../../scripts/throwaway-signers" "$work"
 
 if PALLUX_SIGN_PFX="$work/signer.pfx" PALLUX_SIGN_PASSWORD=throwaway PALLUX_PACKAGE_DIR="$work/untimestamped" \
   "$here/../../scripts/package" x64 >package.log 2>&1; then
