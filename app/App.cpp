@@ -5,9 +5,11 @@
 #include "app/CommandLine.h"
 #include "app/SingleRun.h"
 #include "app/ToolFolderRemoval.h"
+#include "companion/LibraryFile.h"
 #include "controls/PngResource.h"
 #include "dialogs/PromptDlg.h"
 #include "framework/Gdiplus.h"
+#include "framework/Paths.h"
 #include "framework/StepTimes.h"
 #include "mainwnd/MainWindow.h"
 #include "repair/RepairLog.h"
@@ -99,6 +101,9 @@ BOOL CRapimendPalluxAMDFlashScreenRepairApp::InitInstance()
     MarkStep("single run held");
     StartCommonControls();
     MarkStep("common controls started");
+    // The companion library is held and judged beside the making of the windows; the start-up
+    // checks take the answer in their turn.
+    StartLibraryCheck(FolderOf(ProgramPath()));
     // The main window's pictures are decoded beside the making of its windows; it ends before GDI+.
     const CPictureWarmUp warmUp(MainWindowPictures());
     MarkStep("picture thread started");

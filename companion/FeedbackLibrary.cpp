@@ -2,58 +2,21 @@
 
 #include <cstdio>
 
-#include "companion/FileSignature.h"
-#include "framework/Handle.h"
 #include "framework/Module.h"
 #include "framework/Paths.h"
-
-namespace {
-
-// "C:\...", "C:" (a drive's root, as a program started there gives it) or "\\server\share\...": a
-// path that names one place whatever the current directory and drive are. "C:sub" does not.
-bool IsAbsoluteFolder(const CString& folder)
-{
-    if (IsDriveRoot(folder)) return true;
-    if (folder.size() < 3) return false;
-    const bool drive = IsDriveRoot(folder.substr(0, 2)) && folder[2] == L'\\';
-    const bool network = folder[0] == L'\\' && folder[1] == L'\\';
-    return drive || network;
-}
-
-}  // namespace
 
 LibraryLoad CFeedbackLibrary::Load(const CString& programFolder, FileInformationFn fileInformation)
 {
     ClearEntryPoints();
-    // An empty or relative folder would leave a bare or relative name for the system to search for.
-    if (!IsAbsoluteFolder(programFolder)) return LibraryLoad::NotAbsolute;
-    CString path = programFolder;
-    if (path.back() != L'\\') path += L'\\';
-    path += kCompanionLibraryName;
-
-    // The name itself, not what a link at it leads to; a folder opens too, so that it can be told apart.
-    const CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? LibraryLoad::Missing
-                                                                                : LibraryLoad::Unreadable;
-    }
-    BY_HANDLE_FILE_INFORMATION information = {};
-    if (!fileInformation(file.Get(), &information)) return LibraryLoad::Unreadable;
-    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return LibraryLoad::Link;
-    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return LibraryLoad::Folder;
-    // Another name of the same file may lie in a folder its owner can still write through.
-    if (information.nNumberOfLinks != 1) return LibraryLoad::Link;
-
-    if (ProgramImageIsSigned()) {
-        const LibraryLoad signer = CheckSigner(file.Get());
-        if (signer != LibraryLoad::Loaded) return signer;
-    }
+    // The check started with the program, when there was one for this folder; otherwise it is made now.
+    std::optional<LibraryFile> started = TakeLibraryCheck(programFolder);
+    const LibraryFile library = started ? std::move(*started) : CheckLibraryFile(programFolder, fileInformation);
+    m_trustStatus = library.trustStatus;
+    if (library.verdict != LibraryLoad::Loaded) return library.verdict;
 
     // The file held is the file loaded. What the library itself imports comes from the system
     // folder only: its own folder is the one others may write.
-    const CString finalPath = FinalPathOf(file.Get());
+    const CString finalPath = FinalPathOf(library.file.Get());
     const HMODULE module =
         finalPath.IsEmpty() ? nullptr : LoadLibraryExW(finalPath.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module == nullptr) return LibraryLoad::NotLoadable;
@@ -63,28 +26,6 @@ LibraryLoad CFeedbackLibrary::Load(const CString& programFolder, FileInformation
         return LibraryLoad::ExportMissing;
     }
     return LibraryLoad::Loaded;
-}
-
-LibraryLoad CFeedbackLibrary::CheckSigner(HANDLE file)
-{
-    // The program's own signer, from the program's file, held likewise. Its signature is not judged:
-    // the program is already running, and what counts is who signed it.
-    const CString programPath = ProgramPath();
-    const CHandle program(programPath.IsEmpty() ? INVALID_HANDLE_VALUE
-                                                : CreateFileW(programPath.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                              nullptr, OPEN_EXISTING, 0, nullptr));
-    const FileSignature own = program ? ReadSignerCertificate(program.Get()) : FileSignature();
-    if (own.status != ERROR_SUCCESS) {
-        m_trustStatus = own.status;
-        return LibraryLoad::ProgramUnsigned;
-    }
-    const FileSignature library = ReadSignerCertificate(file);
-    m_trustStatus = library.status;
-    if (library.status == TRUST_E_NOSIGNATURE) return LibraryLoad::Unsigned;
-    if (library.status != ERROR_SUCCESS) return LibraryLoad::BadSignature;
-    if (library.signer != own.signer) return LibraryLoad::OtherSigner;
-    m_trustStatus = VerifySignedBy(file, own.signer);
-    return m_trustStatus == ERROR_SUCCESS ? LibraryLoad::Loaded : LibraryLoad::BadSignature;
 }
 
 CString CFeedbackLibrary::LoadFailureText(LibraryLoad outcome) const

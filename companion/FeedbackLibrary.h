@@ -4,34 +4,15 @@
 // run a thread, a timer or a callback of its own after any call has returned, and must never be
 // unmapped under it.
 //
-// The file is opened first and held, sharing nothing but reading, until the library is loaded:
-// nobody can change, rename or replace it between the checks and the load, and the load takes the
-// held file by its final path. A folder, a link of any kind or a file with more than one name at
-// the library's name is refused. When the running program is signed, the library must carry a valid
-// signature by the program's own signer: the tool runs as administrator from a folder others may
-// write, and anything else there would run with its rights. The library's own imports come from the
-// system folder only.
+// The file is opened first and held, sharing nothing but reading, until the library is loaded, and
+// judged meanwhile (companion/LibraryFile.h): nobody can change, rename or replace it between the
+// checks and the load, and the load takes the held file by its final path. When the running program
+// is signed, the library must carry a signature by the program's own signer: the tool runs as
+// administrator from a folder others may write, and anything else there would run with its rights.
+// The library's own imports come from the system folder only.
 #include "companion/FeedbackAbi.h"
+#include "companion/LibraryFile.h"
 #include "framework/String.h"
-
-// What a load came to; anything but Loaded leaves every entry point null.
-enum class LibraryLoad {
-    Loaded,
-    NotAbsolute,     // the folder given was empty or relative
-    Missing,         // no file of the name
-    Folder,          // a folder at the name
-    Link,            // a reparse point (a symbolic link, a junction…) or a file with more than one name
-    Unreadable,      // the file could not be opened and held (in use for writing, access denied)
-    ProgramUnsigned, // the program's own signer could not be read from its file
-    Unsigned,        // the program is signed, the library is not
-    BadSignature,    // the library's signature does not verify (changed after signing, forged)
-    OtherSigner,     // the library is signed by someone else than the program
-    NotLoadable,     // the system could not load it
-    ExportMissing,   // loaded, but an export is missing
-};
-
-// How the loader reads a file's attributes by handle; tests play file systems Wine cannot make.
-using FileInformationFn = BOOL(WINAPI*)(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
 
 class CFeedbackLibrary {
 public:
@@ -59,8 +40,6 @@ public:
     OpenUseAgreementUrlFn OpenUseAgreementUrl = nullptr;
 
 private:
-    // The signature checks of a signed program on the held library file.
-    LibraryLoad CheckSigner(HANDLE file);
     bool ResolveExports(HMODULE module);
     void ClearEntryPoints();
 
