@@ -57,8 +57,8 @@ ToolSetup SignedTool(const CString& library)
 }
 
 // Runs only from package_signed.sh, which names in PALLUX_SIGNED_FILES a folder holding the signed
-// package's tool and library, that library signed by a second certificate (other-signer.dll) and
-// with one byte changed after signing (changed.dll).
+// package's tool and library, that library signed by a second certificate (other-signer.dll),
+// with one byte changed after signing (changed.dll) and with its signature's value changed (forged.dll).
 TEST(SignedReleasePackage, DISABLED_OnlyALibraryOfTheToolsOwnSignerLoadsAndCrypt32ComesFromTheSystem)
 {
     const wchar_t* signedFiles = _wgetenv(L"PALLUX_SIGNED_FILES");
@@ -86,6 +86,7 @@ TEST(SignedReleasePackage, DISABLED_OnlyALibraryOfTheToolsOwnSignerLoadsAndCrypt
         {"unsigned", planted, L"没有签名"},
         {"another signer", CString(signedFiles) + L"\\other-signer.dll", L"签名者不是工具本身的签名者"},
         {"changed after signing", CString(signedFiles) + L"\\changed.dll", L"的签名无效"},
+        {"signature value changed", CString(signedFiles) + L"\\forged.dll", L"的签名无效"},
     };
     for (const auto& library : refused) {
         SCOPED_TRACE(library.name);

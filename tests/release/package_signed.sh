@@ -20,11 +20,29 @@ fail() {
   exit 1
 }
 
+# The byte at <offset> of <file> changed.
+flip_byte() {
+  local byte
+  byte=$(od -An -tu1 -j"$2" -N1 "$1" | tr -d ' ')
+  printf "\\$(printf %o $(((byte + 1) % 256)))" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+
 # One byte of the code (at 4096, inside the first section) changed after signing.
 change_one_byte() {
-  local byte
-  byte=$(od -An -tu1 -j4096 -N1 "$1" | tr -d ' ')
-  printf "\\$(printf %o $(((byte + 1) % 256)))" | dd of="$1" bs=1 seek=4096 conv=notrunc status=none
+  flip_byte "$1" 4096
+}
+
+# The last byte of the signature's value changed: the signer's certificate and the digest it states
+# are still right, the signature over them is not. The signed message (DER: 30 82, two bytes of
+# length) follows the 8-byte header of the certificate table's first entry; the table's place is the
+# fifth data directory, after the optional header's 96 (PE32) or 112 (PE32+) bytes.
+damage_signature() {
+  local pe magic table length
+  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  magic=$(od -An -tu2 -j$((pe + 24)) -N2 "$1" | tr -d ' ')
+  table=$(od -An -tu4 -j$((pe + 24 + (magic == 523 ? 112 : 96) + 32)) -N4 "$1" | tr -d ' ')
+  length=$(($(od -An -tu1 -j$((table + 10)) -N1 "$1") * 256 + $(od -An -tu1 -j$((table + 11)) -N1 "$1") + 4))
+  flip_byte "$1" $((table + 8 + length - 1))
 }
 
 cd "$work"
@@ -63,13 +81,19 @@ for a in x64 x86; do
 done
 
 # The signed tool and library, and the libraries the tool must refuse: this one signed by the second
-# signer, and with one byte of its code changed after signing.
+# signer, with one byte of its code changed after signing, and with its signature's value changed.
 mkdir signed
 cp "$arch/RapimendPalluxAMDFlashScreenRepair.exe" "$arch/QueltoFeedbackInformation.dll" signed/
 osslsigncode remove-signature -in "$arch/QueltoFeedbackInformation.dll" -out unsigned.dll >/dev/null
 osslsigncode sign -pkcs12 other.pfx -pass throwaway -h sha256 -in unsigned.dll -out signed/other-signer.dll >/dev/null
 cp "$arch/QueltoFeedbackInformation.dll" signed/changed.dll
 change_one_byte signed/changed.dll
+cp "$arch/QueltoFeedbackInformation.dll" signed/forged.dll
+damage_signature signed/forged.dll
+if osslsigncode verify -CAfile ca.crt -in signed/forged.dll >verify.log 2>&1; then
+  cat verify.log
+  fail "a library whose signature value was changed still verifies"
+fi
 
 PALLUX_PACKAGE_DIR="$work/release" PALLUX_SIGNED_FILES="$work/signed" \
   bash "$here/package_starts.sh" "$arch" "$tests_exe"
