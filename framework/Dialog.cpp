@@ -128,23 +128,46 @@ std::vector<HWND> EnabledWindowsOwnedWith(HWND owner)
     return ThreadWindowsWhere(family, [](HWND hwnd) { return ::IsWindowEnabled(hwnd) != FALSE; });
 }
 
+HWND CDialog::ModalOwner() const
+{
+    return SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
+}
+
+BOOL CDialog::PrepareModal()
+{
+    if (m_hWnd != nullptr) return m_bPrepared;
+    m_hModalOwner = ModalOwner();
+    m_bPrepared = true;
+    if (CreateFromTemplate(m_hModalOwner) && m_hWnd != nullptr) return TRUE;
+    m_bPrepared = false;
+    return FALSE;
+}
+
 INT_PTR CDialog::DoModal()
 {
-    m_hModalOwner = SafeOwnerOf(m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, this, nullptr);
-    // The whole family goes disabled: a window pair's content beside its shell, too.
+    if (!m_bPrepared || m_hWnd == nullptr) m_hModalOwner = ModalOwner();
+    // The whole family goes disabled: a window pair's content beside its shell, too; but not this
+    // dialog's own windows when they were made ahead.
     m_disabledByModal = EnabledWindowsOwnedWith(m_hModalOwner);
+    if (m_hWnd != nullptr) {
+        const std::vector<HWND> own = ThreadWindowsWhere({m_hWnd}, [](HWND) { return true; });
+        const auto isOwn = [&own](HWND hwnd) { return std::find(own.begin(), own.end(), hwnd) != own.end(); };
+        m_disabledByModal.erase(std::remove_if(m_disabledByModal.begin(), m_disabledByModal.end(), isOwn),
+                                m_disabledByModal.end());
+    }
     for (HWND hwnd : m_disabledByModal) ::EnableWindow(hwnd, FALSE);
 
     m_bModal = true;
     m_bEndModal = false;
     m_nModalResult = -1;
-    if (CreateFromTemplate(m_hModalOwner) && m_hWnd != nullptr && !m_bEndModal) {
+    if ((m_hWnd != nullptr || CreateFromTemplate(m_hModalOwner)) && m_hWnd != nullptr && !m_bEndModal) {
         ShowModalWindow();
         RunModalLoop();
     }
     LeaveModalState();
     if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
     m_bModal = false;
+    m_bPrepared = false;
     m_hModalOwner = nullptr;
     return m_nModalResult;
 }

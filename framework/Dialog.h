@@ -25,6 +25,10 @@ public:
     // exactly those are enabled again, and the owner activated, when the dialog ends. Returns the
     // EndDialog result, or -1 when the dialog could not be created or was destroyed without one.
     virtual INT_PTR DoModal();
+    // Makes the window DoModal will run ahead of time, hidden and without the focus, with the owner
+    // DoModal would give it, so that DoModal only has to show it. FALSE when it could not be made
+    // (DoModal then makes it as usual).
+    BOOL PrepareModal();
     // Creates the dialog modelessly; `parent` (or, without one, the main window) becomes its owner.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
 
@@ -58,10 +62,13 @@ private:
     static INT_PTR CALLBACK StaticDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     void LeaveModalState();
+    // The window a modal run of this dialog belongs to.
+    HWND ModalOwner() const;
 
     INT_PTR m_nModalResult = -1;
     bool m_bModal = false;
     bool m_bEndModal = false;
+    bool m_bPrepared = false;
     HWND m_hModalOwner = nullptr;
     std::vector<HWND> m_disabledByModal;
 };

@@ -300,6 +300,9 @@ void CPalluxAMDFlashScreenRepairDlg::OnTimer(UINT_PTR id)
     } else if (id == kVersionCheckTimer) {
         KillTimer(kVersionCheckTimer);
         OnVersionCheck();
+    } else if (id == kRestartQuestionTimer) {
+        KillTimer(kRestartQuestionTimer);
+        PrepareRestartQuestion();
     }
 }
 
@@ -336,15 +339,23 @@ void CPalluxAMDFlashScreenRepairDlg::OnPanelDestroy()
     m_btnMoreTools.ReleaseStateImages();
     KillTimer(kLinkHoverTimer);
     KillTimer(kVersionCheckTimer);
+    KillTimer(kRestartQuestionTimer);
     m_pExecutePromptDlg.reset();
+    m_pRestartQuestion.reset();
     m_mouseHook.Uninstall();
+}
+
+std::unique_ptr<CPromptDlg> CPalluxAMDFlashScreenRepairDlg::MakePrompt(const wchar_t* text, int kind,
+                                                                     CWnd* parent) const
+{
+    auto prompt = std::make_unique<CPromptDlg>(parent);
+    prompt->m_fScale = m_fScale;
+    prompt->SetPromptText(text);
+    prompt->SetPromptKind(kind);
+    return prompt;
 }
 
 INT_PTR CPalluxAMDFlashScreenRepairDlg::RunPrompt(const wchar_t* text, int kind, CWnd* parent)
 {
-    CPromptDlg prompt(parent);
-    prompt.m_fScale = m_fScale;
-    prompt.SetPromptText(text);
-    prompt.SetPromptKind(kind);
-    return prompt.DoModal();
+    return MakePrompt(text, kind, parent)->DoModal();
 }

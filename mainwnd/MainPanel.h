@@ -10,6 +10,7 @@
 #include "controls/ImageButton.h"
 #include "controls/PngButton.h"
 #include "dialogs/ExecutePromptDlg.h"
+#include "dialogs/PromptDlg.h"
 #include "mainwnd/MouseHook.h"
 #include "repair/FlashScreenRepair.h"
 #include "windowpair/WindowPair.h"
@@ -72,8 +73,14 @@ protected:
     void RunWorker(bool undo);
     LRESULT OnCloseExecutePrompt(WPARAM wParam, LPARAM lParam);
     LRESULT OnRepairResult(WPARAM wParam, LPARAM lParam);
+    // The restart question is made, hidden, while the work runs, so that it shows the moment the
+    // result is in; a failure lets it go unshown.
+    void PrepareRestartQuestion();
+    std::unique_ptr<CPromptDlg> MakeRestartQuestion() const;
+    INT_PTR AskRestart();
     // A kind-3 or kind-4 (…) prompt over this panel at its scale; returns DoModal's result.
     INT_PTR RunPrompt(const wchar_t* text, int kind, CWnd* parent = nullptr);
+    std::unique_ptr<CPromptDlg> MakePrompt(const wchar_t* text, int kind, CWnd* parent = nullptr) const;
 
     CRect m_rcClient;
     CDrawTextStatic m_stcVersion;
@@ -87,6 +94,8 @@ protected:
     CMouseHook m_mouseHook;
     CFlashScreenRepair m_repair;
     std::unique_ptr<CExecutePromptDlg> m_pExecutePromptDlg;
+    std::unique_ptr<CPromptDlg> m_pRestartQuestion;
+    static constexpr UINT_PTR kRestartQuestionTimer = 39;
     // Set from the confirmed start of a repair until its result has been answered.
     bool m_bRepairRunning = false;
     bool m_bUndoRunning = false;  // the running work is an undo

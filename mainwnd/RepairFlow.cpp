@@ -48,7 +48,9 @@ void CPalluxAMDFlashScreenRepairDlg::RunWorker(bool undo)
         return;
     }
     // The worker's messages are handled only once this thread pumps again, inside the progress
-    // prompt's modal loop; a close that comes earlier is kept by the prompt.
+    // prompt's modal loop; a close that comes earlier is kept by the prompt. The timer fires once
+    // the progress prompt has painted.
+    SetTimer(kRestartQuestionTimer, USER_TIMER_MINIMUM);
     m_pExecutePromptDlg.reset();
     m_pExecutePromptDlg = std::make_unique<CExecutePromptDlg>();
     m_pExecutePromptDlg->SetPromptText(undo ? kUndoProgressText : kProgressText);
@@ -62,11 +64,36 @@ LRESULT CPalluxAMDFlashScreenRepairDlg::OnCloseExecutePrompt(WPARAM, LPARAM)
     return 1;
 }
 
+void CPalluxAMDFlashScreenRepairDlg::PrepareRestartQuestion()
+{
+    if (!m_bRepairRunning || m_pRestartQuestion) return;
+    std::unique_ptr<CPromptDlg> question = MakeRestartQuestion();
+    // Kept only when it could be made, and while the work it answers still runs: a result handled
+    // while the windows were being made has asked its question already. Otherwise it is made when
+    // it is needed.
+    if (question->PrepareModal() && m_bRepairRunning && !m_pRestartQuestion) m_pRestartQuestion = std::move(question);
+}
+
+std::unique_ptr<CPromptDlg> CPalluxAMDFlashScreenRepairDlg::MakeRestartQuestion() const
+{
+    return MakePrompt(m_bUndoRunning ? kUndoRestartQuestion : kRestartQuestion, 2);
+}
+
+INT_PTR CPalluxAMDFlashScreenRepairDlg::AskRestart()
+{
+    std::unique_ptr<CPromptDlg> question = std::move(m_pRestartQuestion);
+    if (!question) question = MakeRestartQuestion();
+    return question->DoModal();
+}
+
 LRESULT CPalluxAMDFlashScreenRepairDlg::OnRepairResult(WPARAM wParam, LPARAM)
 {
     MarkStep("repair result received");
+    KillTimer(kRestartQuestionTimer);
+    // Only a repair that wrote asks for the restart; any other result lets the question go unseen.
+    if (wParam != kRepairSucceeded) m_pRestartQuestion.reset();
     if (wParam == kRepairSucceeded) {
-        if (RunPrompt(m_bUndoRunning ? kUndoRestartQuestion : kRestartQuestion, 2) == IDOK) {
+        if (AskRestart() == IDOK) {
             if (m_feedbackLib.IsLoaded())
                 m_feedbackLib.CustomerFeedbackEx(TOOL_ID, TOOL_VERSION, kAnswerRestartAccepted,
                                                  FeedbackTimeTextNow().c_str());
