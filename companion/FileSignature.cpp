@@ -195,6 +195,20 @@ ALG_ID DigestAlgorithm(const char* oid)
     return 0;
 }
 
+// The first signer's certificate (DER), named by issuer and serial number among the certificates
+// the message carries; empty when it carries none of that name.
+std::string FirstSignerOf(const Signature& signature)
+{
+    const std::string signerInfo = signature.Parameter(CMSG_SIGNER_CERT_INFO_PARAM);
+    if (signerInfo.empty()) return {};
+    const CryptObject<PCCERT_CONTEXT, CertFreeCertificateContextFn> signer(
+        signature.crypto.findCertificate(signature.store, signature.encoding, 0, CERT_FIND_SUBJECT_CERT,
+                                         signerInfo.data(), nullptr),
+        signature.crypto.freeCertificate);
+    if (signer.Get() == nullptr) return {};
+    return std::string(reinterpret_cast<const char*>(signer.Get()->pbCertEncoded), signer.Get()->cbCertEncoded);
+}
+
 LONG LastErrorOr(LONG fallback)
 {
     const DWORD error = GetLastError();
@@ -209,18 +223,8 @@ FileSignature ReadSignerCertificate(HANDLE file)
     const Signature signature(TheCryptoLibraries(), file);
     result.status = signature.status;
     if (signature.status != ERROR_SUCCESS) return result;
-    // The first signer, named by issuer and serial number, among the certificates the message carries.
-    const std::string signerInfo = signature.Parameter(CMSG_SIGNER_CERT_INFO_PARAM);
-    const CryptObject<PCCERT_CONTEXT, CertFreeCertificateContextFn> signer(
-        signerInfo.empty() ? nullptr
-                           : signature.crypto.findCertificate(signature.store, signature.encoding, 0, CERT_FIND_SUBJECT_CERT,
-                                                              signerInfo.data(), nullptr),
-        signature.crypto.freeCertificate);
-    if (signer.Get() == nullptr) {
-        result.status = TRUST_E_NO_SIGNER_CERT;
-        return result;
-    }
-    result.signer.assign(reinterpret_cast<const char*>(signer.Get()->pbCertEncoded), signer.Get()->cbCertEncoded);
+    result.signer = FirstSignerOf(signature);
+    if (result.signer.empty()) result.status = TRUST_E_NO_SIGNER_CERT;
     return result;
 }
 
@@ -229,6 +233,9 @@ LONG VerifySignedBy(HANDLE file, const std::string& signer)
     const CryptoLibraries& crypto = TheCryptoLibraries();
     const Signature signature(crypto, file);
     if (signature.status != ERROR_SUCCESS) return signature.status;
+    const std::string firstSigner = FirstSignerOf(signature);
+    if (firstSigner.empty()) return TRUST_E_NO_SIGNER_CERT;
+    if (firstSigner != signer) return CRYPT_E_SIGNER_NOT_FOUND;
     // What was signed must be a statement of the file's digest, not some other content.
     const std::string contentType = signature.Parameter(CMSG_INNER_CONTENT_TYPE_PARAM);
     if (std::strcmp(contentType.c_str(), SPC_INDIRECT_DATA_OBJID) != 0) return TRUST_E_SUBJECT_FORM_UNKNOWN;

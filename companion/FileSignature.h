@@ -23,9 +23,11 @@ struct FileSignature {
 // The first signer's certificate of the signature in the file, read without judging the signature.
 FileSignature ReadSignerCertificate(HANDLE file);
 
-// ERROR_SUCCESS when the file's signature was made with the key of `signer` (its certificate, DER)
-// and states the file's own digest; TRUST_E_NOSIGNATURE without a signature, TRUST_E_BAD_DIGEST for
-// a file changed after signing, the verifier's error (NTE_BAD_SIGNATURE…) for another key.
+// ERROR_SUCCESS when the file's signature names `signer` (its certificate, DER) as its first signer,
+// was made with that certificate's key and states the file's own digest. Otherwise
+// TRUST_E_NOSIGNATURE without a signature, CRYPT_E_SIGNER_NOT_FOUND when another signed it,
+// TRUST_E_BAD_DIGEST for a file changed after signing, or the verifier's error (NTE_BAD_SIGNATURE…)
+// for a signature that key did not make.
 LONG VerifySignedBy(HANDLE file, const std::string& signer);
 
 // Whether the running program's image carries a certificate table: the program was signed.

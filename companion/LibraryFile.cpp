@@ -32,13 +32,13 @@ LibraryLoad CheckSigner(HANDLE file, LONG& trustStatus)
     const FileSignature own = program ? ReadSignerCertificate(program.Get()) : FileSignature();
     trustStatus = own.status;
     if (own.status != ERROR_SUCCESS) return LibraryLoad::ProgramUnsigned;
-    const FileSignature library = ReadSignerCertificate(file);
-    trustStatus = library.status;
-    if (library.status == TRUST_E_NOSIGNATURE) return LibraryLoad::Unsigned;
-    if (library.status != ERROR_SUCCESS) return LibraryLoad::BadSignature;
-    if (library.signer != own.signer) return LibraryLoad::OtherSigner;
     trustStatus = VerifySignedBy(file, own.signer);
-    return trustStatus == ERROR_SUCCESS ? LibraryLoad::Loaded : LibraryLoad::BadSignature;
+    switch (trustStatus) {
+    case ERROR_SUCCESS: return LibraryLoad::Loaded;
+    case TRUST_E_NOSIGNATURE: return LibraryLoad::Unsigned;
+    case CRYPT_E_SIGNER_NOT_FOUND: return LibraryLoad::OtherSigner;
+    default: return LibraryLoad::BadSignature;
+    }
 }
 
 LibraryLoad OpenAndJudge(const CString& programFolder, FileInformationFn fileInformation, LibraryFile& library)
