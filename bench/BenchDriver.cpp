@@ -1,5 +1,7 @@
 #include "BenchDriver.h"
 
+#include "res/resource.h"
+
 namespace {
 struct Search {
     DWORD processId;
@@ -98,6 +100,11 @@ bool ShowsText(HWND window, int id, const wchar_t* text)
     wchar_t shown[1024] = {};
     const HWND control = GetDlgItem(window, id);
     return control != nullptr && GetWindowTextW(control, shown, ARRAYSIZE(shown)) > 0 && wcscmp(shown, text) == 0;
+}
+
+std::function<bool(HWND)> PromptSaying(const wchar_t* text)
+{
+    return [text](HWND window) { return ShowsText(window, IDC_PROMPT_TEXT, text); };
 }
 
 void ClickControl(HWND dialog, int id)

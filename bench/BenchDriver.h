@@ -50,6 +50,8 @@ private:
 bool IsMainPanel(HWND window);
 // Whether control `id` of `window` shows exactly `text`.
 bool ShowsText(HWND window, int id, const wchar_t* text);
+// A match for WaitForWindow: the tool's prompt whose text is exactly `text`.
+std::function<bool(HWND)> PromptSaying(const wchar_t* text);
 // Clicks the middle of control `id` of `dialog` with real input, once the dialog has the foreground.
 void ClickControl(HWND dialog, int id);
 // How many handles the process holds now, counted from outside (Wine reports no count itself).

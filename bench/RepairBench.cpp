@@ -46,17 +46,16 @@ int main(int argc, char** argv)
     std::vector<double> floor, tool;
     BenchProgram started(BesideThisProgram(L"RapimendPalluxAMDFlashScreenRepair.exe"));
     const HWND panel = started.WaitForWindow(&IsMainPanel, kWaitMs);
-    const auto showing = [](const wchar_t* text) { return [text](HWND window) { return ShowsText(window, IDC_PROMPT_TEXT, text); }; };
     size_t afterFirst = 0, afterLast = 0;
     for (int run = 0; panel != nullptr && run < repairs; ++run) {
         // Taking turns spreads any slow spell of the machine over both.
         floor.push_back(FloorRun());
         ClickControl(panel, IDC_REPAIR);
-        const HWND confirm = started.WaitForWindow(showing(kConfirmText), kWaitMs);
+        const HWND confirm = started.WaitForWindow(PromptSaying(kConfirmText), kWaitMs);
         if (confirm == nullptr) break;
         ClickControl(confirm, IDC_PROMPT_OK);
         const double confirmed = NowMs();
-        const HWND question = started.WaitForWindow(showing(kRestartQuestion), kWaitMs);
+        const HWND question = started.WaitForWindow(PromptSaying(kRestartQuestion), kWaitMs);
         if (question == nullptr) break;
         tool.push_back(NowMs() - confirmed);
         ClickControl(question, IDC_PROMPT_CANCEL);

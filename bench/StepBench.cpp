@@ -171,7 +171,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the debugger output could not be read (another viewer holds it?)\n");
         return 1;
     }
-    const auto showing = [](const wchar_t* text) { return [text](HWND window) { return ShowsText(window, IDC_PROMPT_TEXT, text); }; };
     StepTable pictureDialog, startUp, repair;
     for (int run = 0; run < runs; ++run) {
         {
@@ -192,10 +191,10 @@ int main(int argc, char** argv)
         }
 
         ClickControl(panel, IDC_REPAIR);
-        const HWND confirm = started.WaitForWindow(showing(kConfirmText), kWaitMs);
+        const HWND confirm = started.WaitForWindow(PromptSaying(kConfirmText), kWaitMs);
         if (confirm == nullptr) return 1;
         ClickControl(confirm, IDC_PROMPT_OK);
-        const HWND question = started.WaitForWindow(showing(kRestartQuestion), kWaitMs);
+        const HWND question = started.WaitForWindow(PromptSaying(kRestartQuestion), kWaitMs);
         if (question == nullptr) {
             std::printf("run %d: no restart question\n", run + 1);
             return 1;

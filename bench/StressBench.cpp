@@ -127,9 +127,8 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 // cleared when the tool can take no further repair.
 std::string WindowRepair(const BenchProgram& tool, HWND panel, bool& usable)
 {
-    const auto saying = [](const wchar_t* text) { return [text](HWND window) { return ShowsText(window, IDC_PROMPT_TEXT, text); }; };
     ClickControl(panel, IDC_REPAIR);
-    const HWND confirm = tool.WaitForWindow(saying(kConfirmText), 10000);
+    const HWND confirm = tool.WaitForWindow(PromptSaying(kConfirmText), 10000);
     if (confirm == nullptr) {
         usable = false;
         return "no confirmation: the click on 一键修复 did not arrive";
@@ -141,7 +140,7 @@ std::string WindowRepair(const BenchProgram& tool, HWND panel, bool& usable)
     }
     const size_t logBefore = ToolLog().size();
     const HWND answer = tool.WaitForWindow([](HWND window) { return GetDlgItem(window, IDC_PROMPT_TEXT) != nullptr; }, kAnswerMs);
-    if (answer != nullptr && ShowsText(answer, IDC_PROMPT_TEXT, kRestartQuestion)) {
+    if (answer != nullptr && PromptSaying(kRestartQuestion)(answer)) {
         ClickControl(answer, IDC_PROMPT_CANCEL);
         usable = WaitFor([&] { return IsWindowEnabled(panel) && !IsWindowVisible(answer); }, 10000);
         return "the restart question";

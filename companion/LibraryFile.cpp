@@ -45,12 +45,12 @@ LibraryLoad OpenAndJudge(const CString& programFolder, FileInformationFn fileInf
 {
     // An empty or relative folder would leave a bare or relative name for the system to search for.
     if (!IsAbsoluteFolder(programFolder)) return LibraryLoad::NotAbsolute;
-    library.path = programFolder;
-    if (library.path.back() != L'\\') library.path += L'\\';
-    library.path += kCompanionLibraryName;
+    CString path = programFolder;
+    if (path.back() != L'\\') path += L'\\';
+    path += kCompanionLibraryName;
 
     // The name itself, not what a link at it leads to; a folder opens too, so that it can be told apart.
-    library.file.Reset(CreateFileW(library.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    library.file.Reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!library.file) {
         const DWORD error = GetLastError();
@@ -87,7 +87,6 @@ struct StartedCheck {
     }
 };
 std::unique_ptr<StartedCheck> g_started;
-bool g_everStarted = false;
 
 }  // namespace
 
@@ -101,8 +100,7 @@ LibraryFile CheckLibraryFile(const CString& programFolder, FileInformationFn fil
 
 void StartLibraryCheck(const CString& programFolder)
 {
-    if (g_everStarted) return;
-    g_everStarted = true;
+    if (g_started) return;
     auto check = std::make_unique<StartedCheck>();
     check->folder = programFolder;
     check->thread.Reset(CreateThread(nullptr, 0, &StartedCheck::Run, check.get(), 0, nullptr));

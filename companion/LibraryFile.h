@@ -32,7 +32,6 @@ using FileInformationFn = BOOL(WINAPI*)(HANDLE file, LPBY_HANDLE_FILE_INFORMATIO
 // A library file held and judged: `verdict` Loaded means ready for the system to load.
 struct LibraryFile {
     LibraryLoad verdict = LibraryLoad::Missing;
-    CString path;
     CHandle file;
     LONG trustStatus = 0;  // the signature check's answer, for a refusal's log record
 };
@@ -40,7 +39,8 @@ struct LibraryFile {
 // Opens, holds and judges the library in `programFolder` (absolute; no trailing backslash needed).
 LibraryFile CheckLibraryFile(const CString& programFolder, FileInformationFn fileInformation);
 
-// Starts CheckLibraryFile for `programFolder` on a thread of its own; once per process.
+// Starts CheckLibraryFile for `programFolder` on a thread of its own; nothing while one started
+// earlier waits to be taken.
 void StartLibraryCheck(const CString& programFolder);
 // The result of the check started for `programFolder`, once it has ended; nothing when none was.
 std::optional<LibraryFile> TakeLibraryCheck(const CString& programFolder);
